@@ -1,0 +1,87 @@
+#include "app/demo.h"
+
+#include <SDL.h>
+#include <cstdio>
+
+#include "app/demo_state.h"
+#include "render/frame.h"
+#include "render/gl.h"
+#include "scenes/scene1.h"
+#include "scenes/scene2.h"
+#include "scenes/scene3.h"
+#include "scenes/scene4.h"
+#include "scenes/scene5.h"
+
+namespace {
+
+constexpr float kCaptionStartScale = 1.5f;
+constexpr Color kCaptionStartColor{1.0f, 1.0f, 1.0f, 0.667f};
+
+int32_t addStartCaption(float x, float y) {
+    Caption caption;
+    caption.text = "";
+    caption.scale = kCaptionStartScale;
+    caption.color = kCaptionStartColor;
+    caption.x = x;
+    caption.y = y;
+    return static_cast<int32_t>(captionAdd(caption));
+}
+
+} // namespace
+
+bool demoStart(const CommandLine& options, Pacing pacing) {
+    int width = options.width;
+    int height = options.height;
+    if (!platformInit(width, height, options.fullScreen, pacing)) {
+        return false;
+    }
+    if (options.fullScreen) {
+        SDL_GetWindowSize(demoState.window, &width, &height);
+    }
+    createResources();
+    setInitialGlState();
+    glViewport(0, 0, width, height);
+
+    demoState.cameraEye = {0.0f, 0.0f, 5.0f};
+    demoState.screenWidth = static_cast<uint32_t>(width);
+    demoState.screenHeight = static_cast<uint32_t>(height);
+    demoState.cameraUp = {0.0f, 1.0f, 0.0f};
+
+    demoState.captionSlot1 = addStartCaption(5.0f, 100.0f);
+    demoState.captionSlot2 = addStartCaption(5.0f, 100.0f);
+    demoState.captionSlot3 = addStartCaption(0.0f, 0.0f);
+    return true;
+}
+
+void demoUpdateScene() {
+    switch (demoState.sceneNumber) {
+    case 1:
+        scene1Update();
+        break;
+    case 2:
+        scene2Update();
+        break;
+    case 3:
+        scene3Update();
+        break;
+    case 4:
+        scene4Update();
+        break;
+    case 5:
+        scene5Update();
+        break;
+    default:
+        break;
+    }
+}
+
+float frameRate(int64_t elapsed, int64_t frequency) {
+    const double milliseconds =
+        static_cast<double>(elapsed) * 1000.0 / static_cast<double>(frequency);
+    return static_cast<float>(1000.0 / milliseconds);
+}
+
+const char* titleFormat(char* buffer, size_t size, float fps) {
+    std::snprintf(buffer, size, "KIRU: %.2f", static_cast<double>(fps));
+    return buffer;
+}

@@ -1,0 +1,3 @@
+#pragma once
+// The one way into OpenGL: GLEW's header must come before any other GL header.
+#include <GL/glew.h>

@@ -1,0 +1,33 @@
+#pragma once
+// What every scene shares: the fixed frame step and small helpers for single-precision rules.
+
+#include <cstdint>
+
+#include "app/demo_state.h"
+
+// Scene time advances by this every update, whatever the real frame time.
+inline constexpr float kFrameStep = 1.0f / 60.0f;
+
+inline float clamp01(float v) {
+    return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
+}
+
+// The screen size as floats, converted from the unsigned pixel counts.
+inline float screenW() {
+    return static_cast<float>(demoState.screenWidth);
+}
+inline float screenH() {
+    return static_cast<float>(demoState.screenHeight);
+}
+
+// Caption slots of the demo state as list indices (-1 reads as an index every write skips).
+inline uint32_t slotIndex(int32_t slot) {
+    return static_cast<uint32_t>(slot);
+}
+
+// In-place colour write of a caption slot, skipped when the slot is not in the list.
+inline void captionColorSet(int32_t slot, Color color) {
+    if (Caption* caption = captionAt(slotIndex(slot))) {
+        caption->color = color;
+    }
+}

@@ -1,0 +1,66 @@
+// Entry of the rendering tests: one real window and GL context for all of them.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+#include <cstdio>
+#include <cstring>
+
+#include "app/demo.h"
+#include "app/demo_state.h"
+#include "capture/frame_grab.h"
+#include "gl_harness.h"
+#include "render/frame.h"
+
+void harnessClearScene() {
+    boxA.visible = false;
+    boxB.visible = false;
+    for (CubeField* field : {&fieldA, &fieldB, &fieldC, &fieldD}) {
+        field->visible = 0;
+    }
+    for (ParticleEmitter* emitter : {&emitterA, &emitterB, &emitterC}) {
+        emitter->enabled = false;
+        emitter->count = 0;
+    }
+    for (ColorPanel* panel : {&colorPanelA, &colorPanelB}) {
+        panel->x = panel->y = 0.0f;
+        panel->z = -5.0f;
+        panel->width = panel->height = 0.0f;
+        panel->color = {0.0f, 0.0f, 0.0f, 0.0f};
+    }
+    for (uint32_t i = 0; i < captions.count; ++i) {
+        captionSet(i, "", 1.5f, 0.0f, 0.0f);
+    }
+    demoState.cameraEye = {0.0f, 0.0f, 5.0f};
+    demoState.cameraTarget = {0.0f, 0.0f, 0.0f};
+    demoState.cameraUp = {0.0f, 1.0f, 0.0f};
+}
+
+Frame harnessCompose() {
+    Frame frame;
+    frame.width = static_cast<int32_t>(demoState.screenWidth);
+    frame.height = static_cast<int32_t>(demoState.screenHeight);
+    frame.bytes.resize(static_cast<size_t>(frame.width) * frame.height * 4);
+    composeFramePasses();
+    frameGrab(frame.width, frame.height, GL_RGBA, frame.bytes.data());
+    SDL_GL_SwapWindow(demoState.window);
+    return frame;
+}
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    if (testing::GTEST_FLAG(list_tests)) {
+        return RUN_ALL_TESTS();
+    }
+    CommandLine window;
+    window.width = kHarnessWidth;
+    window.height = kHarnessHeight;
+    window.fullScreen = false;
+    if (!demoStart(window, Pacing::Unpaced)) {
+        std::fprintf(stderr, "rendering tests need a display with OpenGL 2.0: %s\n",
+                     platformFailure());
+        return 1;
+    }
+    const int result = RUN_ALL_TESTS();
+    platformShutdown();
+    return result;
+}
