@@ -1,0 +1,50 @@
+#include "drawables/color_panel.h"
+
+void colorPanelInit(ColorPanel& panel) {
+    panel.positions = new float[kColorPanelVertices * 3]();
+    panel.colors = new float[kColorPanelVertices * 4]();
+    panel.positionAttrib = 0;
+    panel.colorAttrib = 0;
+    panel.program = 0;
+}
+
+void colorPanelBuild(ColorPanel& panel) {
+    const float left = panel.x;
+    const float top = panel.y;
+    const float right = panel.x + panel.width;
+    const float bottom = panel.y + panel.height;
+    const float corners[kColorPanelQuadVertices][2] = {
+        {left, top}, {right, top}, {right, bottom}, {left, bottom}};
+    for (int v = 0; v < kColorPanelQuadVertices; ++v) {
+        float* position = panel.positions + v * 3;
+        position[0] = corners[v][0];
+        position[1] = corners[v][1];
+        position[2] = panel.z;
+        float* color = panel.colors + v * 4;
+        color[0] = panel.color.r;
+        color[1] = panel.color.g;
+        color[2] = panel.color.b;
+        color[3] = panel.color.a;
+    }
+}
+
+// Relies on the overlay pass's state (pixel orthographic projection, identity modelview, depth
+// test off, alpha blending); binds no texture and leaves the program in use.
+void colorPanelDraw(ColorPanel& panel) {
+    colorPanelBuild(panel);
+    glUseProgram(panel.program);
+    glEnableVertexAttribArray(panel.positionAttrib);
+    glEnableVertexAttribArray(panel.colorAttrib);
+    glVertexAttribPointer(panel.positionAttrib, 3, GL_FLOAT, GL_FALSE, 0, panel.positions);
+    glVertexAttribPointer(panel.colorAttrib, 4, GL_FLOAT, GL_FALSE, 0, panel.colors);
+    glDrawArrays(GL_QUADS, 0, kColorPanelQuadVertices);
+    glDisableVertexAttribArray(panel.positionAttrib);
+    glDisableVertexAttribArray(panel.colorAttrib);
+}
+
+void colorPanelFree(ColorPanel& panel) {
+    delete[] panel.positions;
+    delete[] panel.colors;
+    panel.positions = nullptr;
+    panel.colors = nullptr;
+}

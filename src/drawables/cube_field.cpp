@@ -1,0 +1,216 @@
+#include "drawables/cube_field.h"
+
+#include <cmath>
+
+#include "render/shaders.h"
+#include "render/texture.h"
+
+namespace {
+
+constexpr int kColumnFaces = 5;
+constexpr int kFaceCorners = 4;
+// Columns 0.8 wide at a pitch of 0.83 leave a gap of 0.03; the first centre sits half a column
+// and half a gap in from the grid's edge.
+constexpr float kColumnGap = 0.03f;
+constexpr float kFirstCentreInset = 0.415f;
+constexpr float kHeightScale = 0.8f;
+
+// The default functions are centred on column (20, 20) of the large field.
+constexpr float kDefaultCentre = 20.0f;
+constexpr float kHeightFrequency = 0.333f;
+constexpr float kWeightFalloff = 0.028572f;
+constexpr float kShadeFalloff = 0.021429f;
+
+constexpr float kFaceTexcoords[kFaceCorners][2] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
+
+int32_t columnCount(int32_t n) {
+    return n > 0 ? n * n : 0;
+}
+
+} // namespace
+
+float defaultHeight(float i, float j, float phase) {
+    const float angle = (i + j + phase) * kHeightFrequency;
+    return 2.0f * std::fabs(std::sin(angle));
+}
+
+float defaultWeight(float i, float j) {
+    const float dx = i - kDefaultCentre;
+    const float dy = j - kDefaultCentre;
+    const float w = (dx * dx + dy * dy) * kWeightFalloff;
+    return w <= 1.0f ? w : 1.0f;
+}
+
+// A ring: 0 at the centre, 1 on a band, folded back down beyond e = 2.
+float defaultShade(float i, float j, float /*phase*/) {
+    const float dx = i - kDefaultCentre;
+    const float dy = j - kDefaultCentre;
+    float e = (dx * dx + dy * dy) * kShadeFalloff;
+    if (e > 2.0f) {
+        e = (4.0f - e) * 0.5f;
+    }
+    if (e > 1.0f) {
+        return 1.0f;
+    }
+    if (e < 0.0f) {
+        return 0.0f;
+    }
+    return e;
+}
+
+// Heights and weights start zeroed, so a field drawn before its first update is flat.
+void cubeFieldInit(CubeField& field, int32_t n) {
+    const int32_t columns = columnCount(n);
+    field.originX = 0.0f;
+    field.originY = 0.0f;
+    field.originZ = 0.0f;
+    field.heightFn = defaultHeight;
+    field.weightFn = defaultWeight;
+    field.shadeFn = defaultShade;
+    field.heights = new float[columns]();
+    field.weights = new float[columns]();
+    field.phase = 0.0f;
+    field.size = n;
+    field.vertexCount = columns * kColumnVertices;
+    field.positions = new float[field.vertexCount * 3]();
+    field.colors = new float[field.vertexCount * 4]();
+    field.texcoords = new float[field.vertexCount * 2]();
+    field.positionAttrib = 0;
+    field.colorAttrib = 0;
+    field.texcoordAttrib = 0;
+    field.program = 0;
+    field.texture = 0;
+    field.brightness = 1.0f;
+    field.visible = 0;
+    field.weightsReady = 0;
+}
+
+void cubeFieldLoadResources(CubeField& field) {
+    field.program = buildProgram(texturedProgram.vertex, texturedProgram.fragment);
+    field.positionAttrib = glGetAttribLocation(field.program, "position");
+    field.colorAttrib = glGetAttribLocation(field.program, "color");
+    field.texcoordAttrib = glGetAttribLocation(field.program, "texcoord");
+    field.texture = textureLoad("res/box1.png");
+}
+
+void cubeFieldSwitchOn(CubeField& field) {
+    field.visible = 1;
+    field.weightsReady = 0;
+}
+
+void cubeFieldComputeWeights(CubeField& field) {
+    const int32_t n = field.size;
+    for (int32_t i = 0; i < n; ++i) {
+        for (int32_t j = 0; j < n; ++j) {
+            field.weights[i * n + j] = field.weightFn(static_cast<float>(i), static_cast<float>(j));
+        }
+    }
+    field.weightsReady = 1;
+}
+
+void cubeFieldUpdateHeights(CubeField& field) {
+    if (field.weightsReady == 0) {
+        cubeFieldComputeWeights(field);
+    }
+    const int32_t n = field.size;
+    for (int32_t i = 0; i < n; ++i) {
+        for (int32_t j = 0; j < n; ++j) {
+            field.heights[i * n + j] =
+                field.heightFn(static_cast<float>(i), static_cast<float>(j), field.phase);
+        }
+    }
+}
+
+int32_t cubeFieldBuild(CubeField& field) {
+    const int32_t n = field.size;
+    if (n <= 0) {
+        return 0;
+    }
+    const float span = static_cast<float>(n) * kColumnPitch - kColumnGap;
+    const float start = kFirstCentreInset - span * 0.5f;
+    int32_t c = 0;
+    for (int32_t i = 0; i < n; ++i) {
+        for (int32_t j = 0; j < n; ++j) {
+            const float fi = static_cast<float>(i);
+            const float fj = static_cast<float>(j);
+            const float centreX = fi * kColumnPitch + field.originX + start;
+            const float centreZ = fj * kColumnPitch + field.originZ + start;
+            const int32_t cell = i * n + j;
+            const float height = field.heights[cell] * kHeightScale * field.weights[cell];
+            const float grey = field.shadeFn(fi, fj, field.phase) * field.brightness;
+            const int32_t first = c * kColumnVertices;
+            cubeFieldBuildColumn(field.positions + first * 3, field.colors + first * 4,
+                                 field.texcoords + first * 2, centreX, field.originY, centreZ,
+                                 kColumnHalfWidth, height, grey);
+            ++c;
+        }
+    }
+    return c;
+}
+
+// No bottom face: the columns stand on a floor.
+void cubeFieldBuildColumn(float* positions, float* colors, float* texcoords, float centreX,
+                          float bottomY, float centreZ, float halfWidth, float height, float grey) {
+    const float x0 = centreX - halfWidth;
+    const float x1 = centreX + halfWidth;
+    const float z0 = centreZ - halfWidth;
+    const float z1 = centreZ + halfWidth;
+    const float y0 = bottomY;
+    const float y1 = bottomY + height;
+    const float corners[kColumnVertices][3] = {
+        {x0, y0, z0}, {x1, y0, z0}, {x1, y1, z0}, {x0, y1, z0}, // side at z0
+        {x0, y0, z1}, {x1, y0, z1}, {x1, y1, z1}, {x0, y1, z1}, // side at z1
+        {x1, y0, z0}, {x1, y1, z0}, {x1, y1, z1}, {x1, y0, z1}, // side at x1
+        {x0, y1, z0}, {x1, y1, z0}, {x1, y1, z1}, {x0, y1, z1}, // top
+        {x0, y0, z0}, {x0, y1, z0}, {x0, y1, z1}, {x0, y0, z1}, // side at x0
+    };
+    for (int v = 0; v < kColumnVertices; ++v) {
+        positions[v * 3] = corners[v][0];
+        positions[v * 3 + 1] = corners[v][1];
+        positions[v * 3 + 2] = corners[v][2];
+        colors[v * 4] = grey;
+        colors[v * 4 + 1] = grey;
+        colors[v * 4 + 2] = grey;
+        colors[v * 4 + 3] = 1.0f;
+        texcoords[v * 2] = kFaceTexcoords[v % kFaceCorners][0];
+        texcoords[v * 2 + 1] = kFaceTexcoords[v % kFaceCorners][1];
+    }
+    static_assert(kColumnFaces * kFaceCorners == kColumnVertices);
+}
+
+// Relies on the 3-D pass's projection, camera, depth and blending state.
+void cubeFieldDraw(CubeField& field) {
+    if (field.visible == 0) {
+        return;
+    }
+    const int32_t columns = cubeFieldBuild(field);
+    if (columns <= 0) {
+        return;
+    }
+    glUseProgram(field.program);
+    glUniform1i(glGetUniformLocation(field.program, "sampler"), 0);
+    glBindTexture(GL_TEXTURE_2D, field.texture);
+    glEnableVertexAttribArray(field.positionAttrib);
+    glEnableVertexAttribArray(field.colorAttrib);
+    glEnableVertexAttribArray(field.texcoordAttrib);
+    glVertexAttribPointer(field.positionAttrib, 3, GL_FLOAT, GL_FALSE, 0, field.positions);
+    glVertexAttribPointer(field.colorAttrib, 4, GL_FLOAT, GL_FALSE, 0, field.colors);
+    glVertexAttribPointer(field.texcoordAttrib, 2, GL_FLOAT, GL_FALSE, 0, field.texcoords);
+    glDrawArrays(GL_QUADS, 0, columns * kColumnVertices);
+    glDisableVertexAttribArray(field.positionAttrib);
+    glDisableVertexAttribArray(field.colorAttrib);
+    glDisableVertexAttribArray(field.texcoordAttrib);
+}
+
+void cubeFieldFree(CubeField& field) {
+    delete[] field.heights;
+    delete[] field.weights;
+    delete[] field.positions;
+    delete[] field.colors;
+    delete[] field.texcoords;
+    field.heights = nullptr;
+    field.weights = nullptr;
+    field.positions = nullptr;
+    field.colors = nullptr;
+    field.texcoords = nullptr;
+}

@@ -1,0 +1,185 @@
+#include "drawables/particle_emitter.h"
+
+#include "render/shaders.h"
+#include "render/texture.h"
+
+namespace {
+
+constexpr int kSpriteCorners = 4;
+constexpr uint32_t kRngMultiplier = 214013u;
+constexpr uint32_t kRngIncrement = 2531011u;
+constexpr uint32_t kRngMax = 0x7FFFu;
+constexpr float kDamping = 0.55f;     // velocity lost per second, as a fraction
+constexpr float kColorLift = 0.15f;   // added to the world position to make the colour
+constexpr float kSpriteSpan = 0.333f; // side of a newborn sprite, world units
+constexpr float kAlphaPerLife = 0.5f; // alpha 1 at birth
+
+} // namespace
+
+const SpriteRect particleSpriteRects[4] = {
+    {0.0f, 0.0f, 0.5f, 0.5f},
+    {0.5f, 0.0f, 1.0f, 0.5f},
+    {0.0f, 0.5f, 0.5f, 1.0f},
+    {0.5f, 0.5f, 1.0f, 1.0f},
+};
+
+void particleEmitterInit(ParticleEmitter& emitter, const CameraBlock* camera) {
+    emitter.capacity = kParticleCapacity;
+    emitter.rngState = 0;
+    emitter.count = 0;
+    emitter.particles = new Particle[emitter.capacity]();
+    emitter.positions = new float[emitter.capacity * kSpriteCorners * 3]();
+    emitter.colors = new float[emitter.capacity * kSpriteCorners * 4]();
+    emitter.texcoords = new float[emitter.capacity * kSpriteCorners * 2]();
+    emitter.positionAttrib = 0;
+    emitter.colorAttrib = 0;
+    emitter.texcoordAttrib = 0;
+    emitter.program = 0;
+    emitter.texture = 0;
+    emitter.origin = {};
+    emitter.drift = {};
+    emitter.camera = camera;
+    emitter.enabled = false;
+}
+
+void particleEmitterLoadResources(ParticleEmitter& emitter) {
+    emitter.program = buildProgram(particleProgram.vertex, particleProgram.fragment);
+    emitter.positionAttrib = glGetAttribLocation(emitter.program, "position");
+    emitter.colorAttrib = glGetAttribLocation(emitter.program, "color");
+    emitter.texcoordAttrib = glGetAttribLocation(emitter.program, "texcoord");
+    emitter.texture = textureLoad("res/particle1.png");
+}
+
+// Unsigned arithmetic wraps modulo 2^32, which is the generator's modulus.
+uint32_t particleEmitterRandom(ParticleEmitter& emitter) {
+    emitter.rngState = emitter.rngState * kRngMultiplier + kRngIncrement;
+    return (emitter.rngState >> 16) & kRngMax;
+}
+
+// The four draws are spent even when the pool is full, so a dropped emission still changes what
+// later ones produce. Does not look at enabled.
+void particleEmitterEmit(ParticleEmitter& emitter) {
+    const uint32_t r1 = particleEmitterRandom(emitter);
+    const uint32_t r2 = particleEmitterRandom(emitter);
+    const uint32_t r3 = particleEmitterRandom(emitter);
+    const uint32_t r4 = particleEmitterRandom(emitter);
+    if (emitter.count >= emitter.capacity) {
+        return;
+    }
+    const float q1 = static_cast<float>(r1) / static_cast<float>(kRngMax);
+    const float q2 = static_cast<float>(r2) / static_cast<float>(kRngMax);
+    const float q3 = static_cast<float>(r3) / static_cast<float>(kRngMax);
+    Particle& particle = emitter.particles[emitter.count];
+    particle.position = emitter.origin;
+    particle.velocity = {q1 * 4.0f - 2.0f, q2 * 4.0f - 2.0f, q3 * 3.0f - 2.0f};
+    particle.life = kParticleLife;
+    particle.sprite = static_cast<int32_t>(r4 & 3u);
+    ++emitter.count;
+}
+
+void particleStep(Particle& particle, const Vec3& drift, float dt) {
+    particle.position.x += (drift.x + particle.velocity.x) * dt;
+    particle.position.y += (drift.y + particle.velocity.y) * dt;
+    particle.position.z += (drift.z + particle.velocity.z) * dt;
+    const float k = 1.0f - kDamping * dt;
+    particle.velocity.x *= k;
+    particle.velocity.y *= k;
+    particle.velocity.z *= k;
+    particle.life -= dt;
+    if (particle.life < 0.0f) {
+        particle.life = 0.0f;
+    }
+}
+
+// A dead record is replaced by the last one, which is tested again in its new place; a dead
+// record in the last place stays counted (and unstepped) until it is no longer last.
+void particleEmitterUpdate(ParticleEmitter& emitter, float dt) {
+    if (!emitter.enabled) {
+        return;
+    }
+    Particle* particles = emitter.particles;
+    for (uint32_t i = 0; i < emitter.count; ++i) {
+        while (!(particles[i].life > 0.0f) && i < emitter.count - 1) {
+            particles[i] = particles[emitter.count - 1];
+            --emitter.count;
+        }
+        if (particles[i].life > 0.0f) {
+            particleStep(particles[i], emitter.drift, dt);
+        }
+    }
+}
+
+// Each sprite is a square in the plane of right and up, centred on the particle. Colours are
+// written unclamped; the pipeline clamps them to 0..1.
+uint32_t particleEmitterBuild(ParticleEmitter& emitter, const Vec3& right, const Vec3& up) {
+    const Vec3 sum{right.x + up.x, right.y + up.y, right.z + up.z};
+    const Vec3 difference{right.x - up.x, right.y - up.y, right.z - up.z};
+    for (uint32_t i = 0; i < emitter.count; ++i) {
+        const Particle& particle = emitter.particles[i];
+        const Vec3& p = particle.position;
+        const float alpha = particle.life * kAlphaPerLife;
+        const float half = (alpha * 0.5f) * kSpriteSpan;
+        const Vec3 a{sum.x * half, sum.y * half, sum.z * half};
+        const Vec3 b{difference.x * half, difference.y * half, difference.z * half};
+        const SpriteRect& rect = particleSpriteRects[particle.sprite & 3];
+        const Vec3 corners[kSpriteCorners] = {
+            {p.x - a.x, p.y - a.y, p.z - a.z},
+            {p.x + b.x, p.y + b.y, p.z + b.z},
+            {p.x + a.x, p.y + a.y, p.z + a.z},
+            {p.x - b.x, p.y - b.y, p.z - b.z},
+        };
+        const float uv[kSpriteCorners][2] = {{rect.uMin, rect.vMin},
+                                             {rect.uMax, rect.vMin},
+                                             {rect.uMax, rect.vMax},
+                                             {rect.uMin, rect.vMax}};
+        for (int corner = 0; corner < kSpriteCorners; ++corner) {
+            const uint32_t v = i * kSpriteCorners + corner;
+            float* position = emitter.positions + v * 3;
+            position[0] = corners[corner].x;
+            position[1] = corners[corner].y;
+            position[2] = corners[corner].z;
+            float* color = emitter.colors + v * 4;
+            color[0] = p.x + kColorLift;
+            color[1] = p.y + kColorLift;
+            color[2] = p.z + kColorLift;
+            color[3] = alpha;
+            emitter.texcoords[v * 2] = uv[corner][0];
+            emitter.texcoords[v * 2 + 1] = uv[corner][1];
+        }
+    }
+    return emitter.count * kSpriteCorners;
+}
+
+// Relies on the particle pass's state: the frame's camera already applied (so cameraRight is
+// current), depth test on, depth writes off, additive blending.
+void particleEmitterDraw(ParticleEmitter& emitter) {
+    if (!emitter.enabled) {
+        return;
+    }
+    const uint32_t vertices =
+        particleEmitterBuild(emitter, emitter.camera->cameraRight, emitter.camera->cameraUp);
+    glUseProgram(emitter.program);
+    glUniform1i(glGetUniformLocation(emitter.program, "sampler"), 0);
+    glBindTexture(GL_TEXTURE_2D, emitter.texture);
+    glEnableVertexAttribArray(emitter.positionAttrib);
+    glEnableVertexAttribArray(emitter.colorAttrib);
+    glEnableVertexAttribArray(emitter.texcoordAttrib);
+    glVertexAttribPointer(emitter.positionAttrib, 3, GL_FLOAT, GL_FALSE, 0, emitter.positions);
+    glVertexAttribPointer(emitter.colorAttrib, 4, GL_FLOAT, GL_FALSE, 0, emitter.colors);
+    glVertexAttribPointer(emitter.texcoordAttrib, 2, GL_FLOAT, GL_FALSE, 0, emitter.texcoords);
+    glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(vertices));
+    glDisableVertexAttribArray(emitter.positionAttrib);
+    glDisableVertexAttribArray(emitter.colorAttrib);
+    glDisableVertexAttribArray(emitter.texcoordAttrib);
+}
+
+void particleEmitterFree(ParticleEmitter& emitter) {
+    delete[] emitter.particles;
+    delete[] emitter.positions;
+    delete[] emitter.colors;
+    delete[] emitter.texcoords;
+    emitter.particles = nullptr;
+    emitter.positions = nullptr;
+    emitter.colors = nullptr;
+    emitter.texcoords = nullptr;
+}

@@ -1,0 +1,102 @@
+#include "drawables/textured_cube.h"
+
+#include "render/shaders.h"
+#include "render/texture.h"
+
+namespace {
+
+constexpr int kFaceCount = 6;
+constexpr int kFaceCorners = 4;
+
+// Offset signs from the centre in x, y, z, face by face, corners 0 to 3.
+constexpr float kCornerSigns[kFaceCount][kFaceCorners][3] = {
+    {{-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1}}, // z = cz - h
+    {{-1, -1, 1}, {1, -1, 1}, {1, 1, 1}, {-1, 1, 1}},     // z = cz + h
+    {{-1, -1, -1}, {1, -1, -1}, {1, -1, 1}, {-1, -1, 1}}, // y = cy - h
+    {{-1, 1, -1}, {1, 1, -1}, {1, 1, 1}, {-1, 1, 1}},     // y = cy + h
+    {{-1, -1, -1}, {-1, 1, -1}, {-1, 1, 1}, {-1, -1, 1}}, // x = cx - h
+    {{1, -1, -1}, {1, 1, -1}, {1, 1, 1}, {1, -1, 1}},     // x = cx + h
+};
+
+// The whole image on every face.
+constexpr float kFaceTexcoords[kFaceCorners][2] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
+
+float offset(float centre, float sign, float h) {
+    return sign < 0 ? centre - h : centre + h;
+}
+
+} // namespace
+
+void texturedCubeInit(TexturedCube& cube) {
+    cube.positions = new float[kCubeVertices * 3]();
+    cube.colors = new float[kCubeVertices * 4]();
+    cube.texcoords = new float[kCubeVertices * 2]();
+    cube.positionAttrib = 0;
+    cube.colorAttrib = 0;
+    cube.texcoordAttrib = 0;
+    cube.program = 0;
+    cube.texture = 0;
+    cube.visible = false;
+}
+
+void texturedCubeLoadResources(TexturedCube& cube) {
+    cube.program = buildProgram(texturedProgram.vertex, texturedProgram.fragment);
+    cube.positionAttrib = glGetAttribLocation(cube.program, "position");
+    cube.colorAttrib = glGetAttribLocation(cube.program, "color");
+    cube.texcoordAttrib = glGetAttribLocation(cube.program, "texcoord");
+    cube.texture = textureLoad("res/box1.png");
+}
+
+void texturedCubeBuild(TexturedCube& cube) {
+    const float h = cube.halfSize;
+    int v = 0;
+    for (int face = 0; face < kFaceCount; ++face) {
+        for (int corner = 0; corner < kFaceCorners; ++corner, ++v) {
+            const float* sign = kCornerSigns[face][corner];
+            float* position = cube.positions + v * 3;
+            position[0] = offset(cube.x, sign[0], h);
+            position[1] = offset(cube.y, sign[1], h);
+            position[2] = offset(cube.z, sign[2], h);
+            float* color = cube.colors + v * 4;
+            color[0] = color[1] = color[2] = color[3] = 1.0f;
+            cube.texcoords[v * 2] = kFaceTexcoords[corner][0];
+            cube.texcoords[v * 2 + 1] = kFaceTexcoords[corner][1];
+        }
+    }
+}
+
+// The centre is in the vertices and the rotations outside them, so every rotation turns the cube
+// about the world origin. Relies on the 3-D pass's projection, camera and depth state.
+void texturedCubeDraw(TexturedCube& cube) {
+    if (!cube.visible) {
+        return;
+    }
+    glPushMatrix();
+    glRotatef(cube.rotX, 1.0f, 0.0f, 0.0f);
+    glRotatef(cube.rotY, 0.0f, 1.0f, 0.0f);
+    glRotatef(cube.rotZ, 0.0f, 0.0f, 1.0f);
+    texturedCubeBuild(cube);
+    glUseProgram(cube.program);
+    glUniform1i(glGetUniformLocation(cube.program, "sampler"), 0);
+    glBindTexture(GL_TEXTURE_2D, cube.texture);
+    glEnableVertexAttribArray(cube.positionAttrib);
+    glEnableVertexAttribArray(cube.colorAttrib);
+    glEnableVertexAttribArray(cube.texcoordAttrib);
+    glVertexAttribPointer(cube.positionAttrib, 3, GL_FLOAT, GL_FALSE, 0, cube.positions);
+    glVertexAttribPointer(cube.colorAttrib, 4, GL_FLOAT, GL_FALSE, 0, cube.colors);
+    glVertexAttribPointer(cube.texcoordAttrib, 2, GL_FLOAT, GL_FALSE, 0, cube.texcoords);
+    glDrawArrays(GL_QUADS, 0, kCubeVertices);
+    glDisableVertexAttribArray(cube.positionAttrib);
+    glDisableVertexAttribArray(cube.colorAttrib);
+    glDisableVertexAttribArray(cube.texcoordAttrib);
+    glPopMatrix();
+}
+
+void texturedCubeFree(TexturedCube& cube) {
+    delete[] cube.positions;
+    delete[] cube.colors;
+    delete[] cube.texcoords;
+    cube.positions = nullptr;
+    cube.colors = nullptr;
+    cube.texcoords = nullptr;
+}
