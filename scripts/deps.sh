@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that kiru needs and that are missing.
+# Usage: scripts/deps.sh run|test   (run: build and start the demo; test: also the test suite)
+set -euo pipefail
+
+run_packages=(
+    g++ make cmake pkg-config
+    libsdl2-dev libsdl2-image-dev libglew-dev libgl-dev
+    libgl1-mesa-dri libglx-mesa0
+)
+test_packages=(
+    xvfb xauth libx11-dev libxtst-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    libfreetype-dev libpng-dev fonts-liberation2 clang-format
+)
+
+packages=("${run_packages[@]}")
+if [ "${1:-run}" = test ]; then
+    packages+=("${test_packages[@]}")
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || true)
+    [ "$status" = installed ] || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    sudo=sudo
+fi
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

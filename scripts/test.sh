@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test headless: the plain build,
+# then the same suite under AddressSanitizer and UndefinedBehaviorSanitizer. Starts its own
+# Xvfb when there is no display. Exits non-zero if anything fails.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+jobs=$(nproc)
+
+bash scripts/deps.sh test
+
+xvfb_pid=""
+cleanup() {
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+}
+trap cleanup EXIT
+
+if [ -z "${DISPLAY:-}" ]; then
+    for n in $(seq 90 140); do
+        if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
+            Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+            xvfb_pid=$!
+            for _ in $(seq 100); do
+                [ -e "/tmp/.X11-unix/X$n" ] && break
+                sleep 0.1
+            done
+            export DISPLAY=":$n"
+            break
+        fi
+    done
+    [ -n "$xvfb_pid" ] || { echo "could not start Xvfb" >&2; exit 1; }
+    echo "Started Xvfb on $DISPLAY"
+fi
+# Mesa's software renderer: the same pixels on every machine, no GPU needed.
+export LIBGL_ALWAYS_SOFTWARE=1
+
+echo "== Format check"
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+echo "== Build"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIRU_WERROR=ON >/dev/null
+cmake --build build -j"$jobs"
+echo "== Tests"
+ctest --test-dir build --output-on-failure -j"$jobs"
+echo "== Benchmarks (a short smoke run)"
+build/bench/kiru_bench --benchmark_min_time=0.01
+
+echo "== Build with AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKIRU_WERROR=ON -DKIRU_SANITIZE=ON \
+    -DKIRU_BUILD_BENCH=OFF >/dev/null
+cmake --build build-asan -j"$jobs"
+echo "== Tests under the sanitizers"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+ctest --test-dir build-asan --output-on-failure -j"$jobs"
+echo "== All tests passed"
