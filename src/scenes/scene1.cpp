@@ -1,0 +1,179 @@
+#include "scenes/scene1.h"
+
+#include "scenes/scene2.h"
+#include "scenes/timeline.h"
+
+float scene1Time = 0.0f;
+float scene1Line1Width = 0.0f;
+float scene1Line2Width = 0.0f;
+float scene1AcceptedWidth = 0.0f;
+
+namespace {
+
+constexpr const char* kLine1 = "If you can get a cube to rotate -";
+constexpr const char* kLine2 = "- you should definitely join! --D";
+constexpr const char* kAccepted = "Challenge Accepted!";
+
+constexpr float kEmptyScale = 1.5f;
+constexpr float kLineScale = 1.0f;
+constexpr float kAcceptedScale = 1.5f;
+
+// Windows of scene time; every test against them is strict.
+constexpr float kBarAEnd = 3.0f;
+constexpr float kBarBEnd = 6.0f;
+constexpr float kLinesFadeIn = 1.5f;
+constexpr float kAcceptedFadeIn = 4.0f;
+constexpr float kFadeOut = 5.0f;
+constexpr float kCollapse = 6.5f;
+constexpr float kEnd = 8.0f;
+
+constexpr float kFadeRate = 0.8f;
+constexpr float kBarBWidthRate = 1.1f; // screen widths per second
+constexpr float kBarBHeightRate = 1.2f;
+constexpr float kCollapseRate = 1.5f;
+// A bar taller than this still shrinks from the top; from here on it narrows.
+constexpr float kCollapseMinHeight = 1.1f;
+
+void emptyRemarks() {
+    const float h = screenH();
+    captionSet(slotIndex(demoState.captionSlot1), "", kEmptyScale, 5.0f, h * 3.0f / 10.0f);
+    captionSet(slotIndex(demoState.captionSlot2), "", kEmptyScale, 5.0f, h * 3.0f / 10.0f);
+}
+
+// Both bars collapse alike: first from the top edge down, then from the left edge rightwards.
+void collapseBar(ColorPanel& bar, float vstep, float hstep) {
+    if (bar.height > kCollapseMinHeight) {
+        bar.y += vstep;
+        bar.height -= vstep;
+        if (bar.height < 1.0f) {
+            bar.height = 1.0f;
+        }
+    } else {
+        bar.x += hstep;
+        bar.width -= hstep;
+    }
+}
+
+} // namespace
+
+void scene1Setup() {
+    const float h = screenH();
+
+    colorPanelA.color = {1.0f, 1.0f, 1.0f, 1.0f};
+    colorPanelA.x = 1.0f;
+    // Whole pixels on purpose: a 601-pixel screen puts the bar at 180, not 180.3.
+    colorPanelA.y = static_cast<float>(demoState.screenHeight * 3u / 10u);
+    colorPanelA.z = -5.0f;
+    colorPanelA.width = 1.0f;
+    colorPanelA.height = 1.0f;
+    colorPanelA.depth = 1.0f;
+
+    colorPanelB.color = {1.0f, 1.0f, 1.0f, 1.0f};
+    colorPanelB.x = 1.0f;
+    colorPanelB.y = 6.66f * h / 10.0f;
+    colorPanelB.z = -5.0f;
+    colorPanelB.width = 0.0f;
+    colorPanelB.height = 0.0f;
+    colorPanelB.depth = 0.0f;
+
+    captionSet(slotIndex(demoState.captionSlot1), "", kEmptyScale, 5.0f, h * 3.0f / 10.0f);
+    captionSet(slotIndex(demoState.captionSlot2), "", kEmptyScale, 5.0f, h * 3.5f / 10.0f);
+    captionSet(slotIndex(demoState.captionSlot3), "", kEmptyScale, 5.0f, h * 6.7f / 10.0f);
+
+    scene1Line1Width = textWidth(kLine1, kLineScale);
+    scene1Line2Width = textWidth(kLine2, kLineScale);
+    scene1AcceptedWidth = textWidth(kAccepted, kAcceptedScale);
+
+    boxA.visible = false;
+    boxB.visible = false;
+    fieldA.visible = 0;
+    fieldB.visible = 0;
+    fieldC.visible = 0;
+    fieldD.visible = 0;
+    emitterA.enabled = false;
+    emitterB.enabled = false;
+    emitterC.enabled = false;
+}
+
+void scene1Update() {
+    const float dt = kFrameStep;
+    const float w = screenW();
+    const float h = screenH();
+    const float fifth = 0.2f * h;
+    const float half = 0.5f * h;
+
+    scene1Time += dt;
+    const float t = scene1Time;
+
+    if (t < kBarAEnd) {
+        ColorPanel& bar = colorPanelA;
+        if (w > bar.width) {
+            bar.width += w * dt;
+        }
+        if (!(w > bar.width) && bar.height < fifth) {
+            bar.height += half * dt;
+        }
+        bool complete = false;
+        if (bar.height >= fifth) {
+            bar.height = fifth;
+            complete = true;
+        }
+        if (complete) {
+            const float middle = 0.3f * h + 0.5f * fifth;
+            captionSet(slotIndex(demoState.captionSlot1), kLine1, kLineScale,
+                       (w - scene1Line1Width) * 0.5f - 50.0f, middle - 51.0f);
+            captionSet(slotIndex(demoState.captionSlot2), kLine2, kLineScale,
+                       (w - scene1Line2Width) * 0.5f + 50.0f, middle);
+            const float a = clamp01((t - kLinesFadeIn) * kFadeRate);
+            captionColorSet(demoState.captionSlot1, {0.0f, 0.0f, 0.0f, a});
+            captionColorSet(demoState.captionSlot2, {0.0f, 0.0f, 0.0f, a});
+        } else {
+            emptyRemarks();
+        }
+    }
+
+    if (t > kBarAEnd && t < kBarBEnd) {
+        ColorPanel& bar = colorPanelB;
+        if (w > bar.width) {
+            bar.width += (w * kBarBWidthRate) * dt;
+        }
+        if (!(w > bar.width) && bar.height < fifth) {
+            bar.height += (h * kBarBHeightRate) * dt;
+        }
+        // Not cut back to fifth: bar B may end up to one step taller.
+        const bool complete = bar.height >= fifth;
+        if (bar.height < 1.0f) {
+            bar.height = 1.0f;
+        }
+        if (complete) {
+            captionSet(slotIndex(demoState.captionSlot3), kAccepted, kAcceptedScale,
+                       (w - scene1AcceptedWidth) * 0.5f, 0.666f * h + 0.5f * fifth - 34.0f);
+            captionColorSet(demoState.captionSlot3,
+                            {0.0f, 0.0f, 0.0f, clamp01(t - kAcceptedFadeIn)});
+        } else {
+            captionSet(slotIndex(demoState.captionSlot3), "", kAcceptedScale, 5.0f,
+                       h * 6.7f / 10.0f);
+        }
+    }
+
+    // Runs after bar B's rule in the same frame, so its alpha wins.
+    if (t > kFadeOut) {
+        const Color fade{0.0f, 0.0f, 0.0f, clamp01(1.0f - (t - kFadeOut) * kFadeRate)};
+        captionColorSet(demoState.captionSlot1, fade);
+        captionColorSet(demoState.captionSlot2, fade);
+        captionColorSet(demoState.captionSlot3, fade);
+    }
+
+    if (t > kCollapse) {
+        const float vstep = (kCollapseRate * h) * dt;
+        const float hstep = (kCollapseRate * w) * dt;
+        collapseBar(colorPanelA, vstep, hstep);
+        collapseBar(colorPanelB, vstep, hstep);
+    }
+
+    if (t > kEnd) {
+        scene1Time = 0.0f;
+        demoState.sceneNumber = 2;
+        scene2Setup();
+    }
+}
