@@ -9,6 +9,7 @@ namespace {
 
 constexpr int kColumnFaces = 5;
 constexpr int kFaceCorners = 4;
+static_assert(kColumnFaces * kFaceCorners == kColumnVertices);
 // Columns 0.8 wide at a pitch of 0.83 leave a gap of 0.03; the first centre sits half a column
 // and half a gap in from the grid's edge.
 constexpr float kColumnGap = 0.03f;
@@ -175,7 +176,6 @@ void cubeFieldBuildColumn(float* positions, float* colors, float* texcoords, flo
         texcoords[v * 2] = kFaceTexcoords[v % kFaceCorners][0];
         texcoords[v * 2 + 1] = kFaceTexcoords[v % kFaceCorners][1];
     }
-    static_assert(kColumnFaces * kFaceCorners == kColumnVertices);
 }
 
 // Relies on the 3-D pass's projection, camera, depth and blending state.

@@ -32,15 +32,4 @@ TEST(ColorPanel, FrontRectangleCornersAndColour) {
     EXPECT_EQ(panel.colors, nullptr);
 }
 
-TEST(ColorPanel, StartsAsInvisibleTopLeftPixel) {
-    ColorPanel panel;
-    colorPanelInit(panel);
-    colorPanelBuild(panel);
-    EXPECT_FLOAT_EQ(panel.positions[3], 1.0f); // 1 pixel wide
-    EXPECT_FLOAT_EQ(panel.positions[7], 1.0f); // 1 pixel high
-    EXPECT_FLOAT_EQ(panel.colors[3], 0.0f);    // alpha 0
-    EXPECT_EQ(panel.program, 0u);
-    colorPanelFree(panel);
-}
-
 } // namespace

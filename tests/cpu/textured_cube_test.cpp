@@ -63,20 +63,4 @@ TEST(TexturedCube, FacesCornersAndTexture) {
     }
 }
 
-TEST(TexturedCube, FaceWindingFollowsTheTable) {
-    TexturedCube cube;
-    texturedCubeInit(cube);
-    texturedCubeBuild(cube);
-    // Signs of the second corner of each face: the faces do not all wind the same way.
-    const float second[6][3] = {{1, -1, -1}, {1, -1, 1},  {1, -1, -1},
-                                {1, 1, -1},  {-1, 1, -1}, {1, 1, -1}};
-    for (int face = 0; face < 6; ++face) {
-        const float* p = cube.positions + (face * 4 + 1) * 3;
-        for (int k = 0; k < 3; ++k) {
-            EXPECT_FLOAT_EQ(p[k], second[face][k] * 2.0f) << "face " << face;
-        }
-    }
-    texturedCubeFree(cube);
-}
-
 } // namespace
