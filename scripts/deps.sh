@@ -9,7 +9,7 @@ run_packages=(
     libgl1-mesa-dri libglx-mesa0
 )
 test_packages=(
-    xvfb xauth libx11-dev libxtst-dev
+    xvfb xauth matchbox-window-manager libx11-dev libxtst-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libfreetype-dev libpng-dev fonts-liberation2 clang-format
 )

@@ -102,38 +102,12 @@ class Display {
     }
     ::Display* get() const { return display_; }
 
-    // The viewable top-level window that carries the process id, once it is mapped.
+    // The viewable window that carries the process id, once it is mapped; a window manager
+    // may have put it inside a frame of its own.
     std::optional<Window> findWindow(pid_t pid, std::chrono::seconds timeout = kStartTimeout) {
-        const Atom pidAtom = XInternAtom(display_, "_NET_WM_PID", False);
         const auto deadline = std::chrono::steady_clock::now() + timeout;
         while (std::chrono::steady_clock::now() < deadline) {
-            Window root = 0, parent = 0;
-            Window* children = nullptr;
-            unsigned int count = 0;
-            XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count);
-            std::optional<Window> found;
-            for (unsigned int i = 0; i < count && !found; ++i) {
-                Atom type = 0;
-                int format = 0;
-                unsigned long items = 0, after = 0;
-                unsigned char* data = nullptr;
-                if (XGetWindowProperty(display_, children[i], pidAtom, 0, 1, False, XA_CARDINAL,
-                                       &type, &format, &items, &after, &data) == Success &&
-                    data != nullptr) {
-                    XWindowAttributes attributes{};
-                    XGetWindowAttributes(display_, children[i], &attributes);
-                    if (items == 1 &&
-                        static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid &&
-                        attributes.map_state == IsViewable) {
-                        found = children[i];
-                    }
-                    XFree(data);
-                }
-            }
-            if (children != nullptr) {
-                XFree(children);
-            }
-            if (found) {
+            if (std::optional<Window> found = search(DefaultRootWindow(display_), pid, 3)) {
                 return found;
             }
             std::this_thread::sleep_for(50ms);
@@ -182,6 +156,47 @@ class Display {
     }
 
   private:
+    bool ownedBy(Window window, pid_t pid) {
+        const Atom pidAtom = XInternAtom(display_, "_NET_WM_PID", False);
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        bool owned = false;
+        if (XGetWindowProperty(display_, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format,
+                               &items, &after, &data) == Success &&
+            data != nullptr) {
+            XWindowAttributes attributes{};
+            XGetWindowAttributes(display_, window, &attributes);
+            owned = items == 1 &&
+                    static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid &&
+                    attributes.map_state == IsViewable;
+            XFree(data);
+        }
+        return owned;
+    }
+
+    std::optional<Window> search(Window window, pid_t pid, int depth) {
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        std::optional<Window> found;
+        if (XQueryTree(display_, window, &root, &parent, &children, &count) == 0) {
+            return found;
+        }
+        for (unsigned int i = 0; i < count && !found; ++i) {
+            if (ownedBy(children[i], pid)) {
+                found = children[i];
+            } else if (depth > 1) {
+                found = search(children[i], pid, depth - 1);
+            }
+        }
+        if (children != nullptr) {
+            XFree(children);
+        }
+        return found;
+    }
+
     ::Display* display_;
 };
 
@@ -247,6 +262,85 @@ TEST(NoDisplay, BothBuildsExitWithStatusOne) {
     for (const char* program : {KIRU_PATH, KIRU_UNPACED_PATH}) {
         Child child = spawn({program, "640", "480", "0"}, {}, /*dropDisplay=*/true);
         EXPECT_EQ(waitExit(child), 1) << program;
+    }
+}
+
+// Full-screen under X11 is the window manager's work, and the shared test display has none (a
+// managing one would resize every other test's window). So this runs on a private Xvfb with a
+// small window manager of its own.
+class FullScreen : public testing::Test {
+  protected:
+    void SetUp() override {
+        int number = 150;
+        while (number < 200 &&
+               std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number))) {
+            ++number;
+        }
+        name_ = ":" + std::to_string(number);
+        server_ =
+            spawn({"/usr/bin/Xvfb", name_, "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+        const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
+        for (int i = 0; i < 200 && !std::filesystem::exists(socket); ++i) {
+            std::this_thread::sleep_for(50ms);
+        }
+        setenv("KIRU_TEST_SAVED_DISPLAY", std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "", 1);
+        setenv("DISPLAY", name_.c_str(), 1);
+        display_.emplace();
+        if (display_->get() == nullptr) {
+            GTEST_SKIP() << "could not start a private Xvfb";
+        }
+        manager_ = spawn({"/usr/bin/matchbox-window-manager", "-use_titlebar", "no"});
+        std::this_thread::sleep_for(500ms);
+        int status = 0;
+        if (waitpid(manager_.pid, &status, WNOHANG) == manager_.pid) {
+            manager_.pid = -1;
+            GTEST_SKIP() << "needs matchbox-window-manager";
+        }
+    }
+    void TearDown() override {
+        display_.reset();
+        for (Child* child : {&manager_, &server_}) {
+            if (child->pid > 0) {
+                kill(child->pid, SIGTERM);
+                waitExit(*child, 10s);
+            }
+        }
+        setenv("DISPLAY", std::getenv("KIRU_TEST_SAVED_DISPLAY"), 1);
+    }
+    std::string name_;
+    Child server_;
+    Child manager_;
+    std::optional<Display> display_;
+};
+
+TEST_F(FullScreen, AtTheDesktopSizeUnlessAThirdArgumentSaysOtherwise) {
+    const struct {
+        std::vector<std::string> args;
+        int width, height;
+    } runs[] = {
+        {{}, 1024, 768},
+        {{"640", "480"}, 1024, 768}, // the flag defaults to full-screen
+        {{"640"}, 1024, 768},        // a lone width is ignored
+    }; // windowed runs are checked on the shared display: this manager maximises every window
+    for (const auto& run : runs) {
+        std::vector<std::string> args = run.args;
+        args.insert(args.begin(), KIRU_PATH);
+        SCOPED_TRACE(testing::PrintToString(run.args));
+        Child child = spawn(args);
+        const std::optional<Window> window = display_->findWindow(child.pid);
+        ASSERT_TRUE(window.has_value()) << "no window appeared";
+        XWindowAttributes attributes{};
+        for (int i = 0; i < 100; ++i) { // the manager resizes it just after it is mapped
+            XGetWindowAttributes(display_->get(), *window, &attributes);
+            if (attributes.width == run.width && attributes.height == run.height) {
+                break;
+            }
+            std::this_thread::sleep_for(20ms);
+        }
+        EXPECT_EQ(attributes.width, run.width);
+        EXPECT_EQ(attributes.height, run.height);
+        display_->pressEscape(*window);
+        EXPECT_EQ(waitExit(child), 0);
     }
 }
 
