@@ -96,10 +96,12 @@ void timelineLoop(benchmark::State& state) {
         scene1Time = 0.0f;
         scene1Setup();
         int updates = 0;
-        do {
+        bool leftSceneOne = false;
+        while (!leftSceneOne || demoState.sceneNumber != 1) {
             demoUpdateScene();
             ++updates;
-        } while (demoState.sceneNumber != 1 || updates < 10);
+            leftSceneOne = leftSceneOne || demoState.sceneNumber != 1;
+        }
         state.counters["updates"] = updates;
     }
 }
