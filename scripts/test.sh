@@ -53,8 +53,14 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKIRU_WERROR=ON -DKIRU_SANITI
     -DKIRU_BUILD_BENCH=OFF >/dev/null
 cmake --build build-asan -j"$jobs"
 echo "== Tests under the sanitizers"
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
-export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-ctest --test-dir build-asan --output-on-failure -j"$jobs"
+sanitize="abort_on_error=1:strict_string_checks=1"
+# The CPU tests construct and release all twelve instances, so leaks of our own show there.
+ASAN_OPTIONS="$sanitize:detect_leaks=1" ctest --test-dir build-asan --output-on-failure \
+    -j"$jobs" -L cpu
+# Processes with a GL context unload the GL driver at exit, which leaves the driver's own
+# lifetime allocations without symbols for the leak checker to tell apart; address and
+# undefined-behaviour checks stay on.
+ASAN_OPTIONS="$sanitize:detect_leaks=0" ctest --test-dir build-asan --output-on-failure \
+    -j"$jobs" -LE cpu
 echo "== All tests passed"
