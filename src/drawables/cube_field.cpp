@@ -35,17 +35,17 @@ float defaultHeight(float i, float j, float phase) {
     return 2.0f * std::fabs(std::sin(angle));
 }
 
-float defaultWeight(float i, float j) {
-    const float dx = i - kDefaultCentre;
-    const float dy = j - kDefaultCentre;
+float cubeFieldCentreWeight(float i, float j, float centre) {
+    const float dx = i - centre;
+    const float dy = j - centre;
     const float w = (dx * dx + dy * dy) * kWeightFalloff;
     return w <= 1.0f ? w : 1.0f;
 }
 
 // A ring: 0 at the centre, 1 on a band, folded back down beyond e = 2.
-float defaultShade(float i, float j, float /*phase*/) {
-    const float dx = i - kDefaultCentre;
-    const float dy = j - kDefaultCentre;
+float cubeFieldRingShade(float i, float j, float centre) {
+    const float dx = i - centre;
+    const float dy = j - centre;
     float e = (dx * dx + dy * dy) * kShadeFalloff;
     if (e > 2.0f) {
         e = (4.0f - e) * 0.5f;
@@ -57,6 +57,14 @@ float defaultShade(float i, float j, float /*phase*/) {
         return 0.0f;
     }
     return e;
+}
+
+float defaultWeight(float i, float j) {
+    return cubeFieldCentreWeight(i, j, kDefaultCentre);
+}
+
+float defaultShade(float i, float j, float /*phase*/) {
+    return cubeFieldRingShade(i, j, kDefaultCentre);
 }
 
 // Heights and weights start zeroed, so a field drawn before its first update is flat.

@@ -39,6 +39,12 @@ struct CubeField {
     uint8_t weightsReady = 0; // set once weights hold the current weightFn's values
 };
 
+// The default weight and shade about any centre column (20 for the defaults): the weight grows
+// with the squared distance up to 1 from about 5.9 columns out; the shade is a ring, 0 at the
+// centre, 1 between about 6.8 and 9.7 columns, 0 again from about 13.7.
+float cubeFieldCentreWeight(float i, float j, float centre);
+float cubeFieldRingShade(float i, float j, float centre);
+
 float defaultHeight(float i, float j, float phase);
 float defaultWeight(float i, float j);
 float defaultShade(float i, float j, float phase);

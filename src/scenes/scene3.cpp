@@ -84,26 +84,11 @@ float scene3Height(float i, float j, float phase) {
 }
 
 float weight22(float i, float j) {
-    const float dx = i - kCentre;
-    const float dy = j - kCentre;
-    const float v = (dx * dx + dy * dy) * 0.028572f;
-    return v > 1.0f ? 1.0f : v;
+    return cubeFieldCentreWeight(i, j, kCentre);
 }
 
 float shade22(float i, float j, float /*phase*/) {
-    const float dx = i - kCentre;
-    const float dy = j - kCentre;
-    float e = (dx * dx + dy * dy) * 0.021429f;
-    if (e > 2.0f) {
-        e = (4.0f - e) * 0.5f;
-    }
-    if (e > 1.0f) {
-        return 1.0f;
-    }
-    if (e < 0.0f) {
-        return 0.0f;
-    }
-    return e;
+    return cubeFieldRingShade(i, j, kCentre);
 }
 
 void scene3Setup() {
