@@ -55,8 +55,8 @@ TEST(SceneStills, EachSceneLooksRight) {
     for (const int f : kFrames) {
         frames += (frames.empty() ? "" : ",") + std::to_string(f);
     }
-    const std::string command =
-        KIRU_CAPTURE_PATH + (" --size 800x600 --frames " + frames) + " --out " + dir;
+    const std::string command = std::string("'") + KIRU_CAPTURE_PATH +
+                                "' --size 800x600 --frames " + frames + " --out '" + dir + "'";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     std::vector<std::vector<uint8_t>> s;
     for (const int f : kFrames) { // frame-000170.png
