@@ -1,35 +1,23 @@
 #include <gtest/gtest.h>
 
-#include "drawables/color_panel.h"
+#include <algorithm>
+#include <tuple>
 
-namespace {
+#include "drawables/color_panel.h"
 
 TEST(ColorPanel, FrontRectangleCornersAndColour) {
     ColorPanel panel;
     colorPanelInit(panel);
-    panel.x = 10.0f;
-    panel.y = 20.0f;
-    panel.z = -5.0f;
-    panel.width = 300.0f;
-    panel.height = 40.0f;
-    panel.depth = 7.0f; // not part of the rectangle
+    std::tie(panel.x, panel.y, panel.z, panel.width, panel.height) =
+        std::tuple(10, 20, -5, 300, 40);
     panel.color = {1.0f, 0.5f, 0.25f, 0.85f};
     colorPanelBuild(panel);
     // Top-left, top-right, bottom-right, bottom-left in overlay pixels (y down).
-    const float corners[4][2] = {{10, 20}, {310, 20}, {310, 60}, {10, 60}};
+    const float corners[4][3] = {{10, 20, -5}, {310, 20, -5}, {310, 60, -5}, {10, 60, -5}};
+    const float rgba[4] = {1.0f, 0.5f, 0.25f, 0.85f};
     for (int v = 0; v < 4; ++v) {
-        SCOPED_TRACE(v);
-        EXPECT_FLOAT_EQ(panel.positions[v * 3], corners[v][0]);
-        EXPECT_FLOAT_EQ(panel.positions[v * 3 + 1], corners[v][1]);
-        EXPECT_FLOAT_EQ(panel.positions[v * 3 + 2], -5.0f);
-        EXPECT_FLOAT_EQ(panel.colors[v * 4], 1.0f);
-        EXPECT_FLOAT_EQ(panel.colors[v * 4 + 1], 0.5f);
-        EXPECT_FLOAT_EQ(panel.colors[v * 4 + 2], 0.25f);
-        EXPECT_FLOAT_EQ(panel.colors[v * 4 + 3], 0.85f);
+        EXPECT_TRUE(std::equal(corners[v], corners[v] + 3, panel.positions + v * 3)) << v;
+        EXPECT_TRUE(std::equal(rgba, rgba + 4, panel.colors + v * 4)) << v;
     }
     colorPanelFree(panel);
-    EXPECT_EQ(panel.positions, nullptr);
-    EXPECT_EQ(panel.colors, nullptr);
 }
-
-} // namespace
