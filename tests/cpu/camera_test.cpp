@@ -54,20 +54,4 @@ TEST(LookAt, RowsAndRightVector) {
     }
 }
 
-TEST(LookAt, RotationIsOrthonormalForOrdinaryCameras) {
-    const Vec3 eyes[] = {{10, 0, 0}, {-7.16f, 5, -8.35f}, {11, 5, 0}, {0.1f, 12, 0.1f}};
-    for (const Vec3& eye : eyes) {
-        const LookAtFrame frame = lookAtBuild(eye.x, eye.y, eye.z, 0, 0, 0, 0, 1, 0);
-        const float* m = frame.matrix;
-        for (int a = 0; a < 3; ++a) {
-            for (int b = 0; b < 3; ++b) {
-                const float dot = m[a] * m[b] + m[4 + a] * m[4 + b] + m[8 + a] * m[8 + b];
-                EXPECT_NEAR(dot, a == b ? 1.0f : 0.0f, 1e-5f);
-            }
-        }
-        // The camera's right never tilts: up is the world vertical.
-        EXPECT_NEAR(frame.right.y, 0.0f, 1e-6f);
-    }
-}
-
 } // namespace
