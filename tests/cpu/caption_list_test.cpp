@@ -73,4 +73,22 @@ TEST_F(CaptionListTest, ControlCharactersAndCharactersWithoutGlyphs) {
     }
 }
 
+TEST_F(CaptionListTest, WritesSkipSlotsOutsideTheListAndAFullListAddsNothing) {
+    for (uint32_t i = 0; i < kCaptionCapacity; ++i) {
+        EXPECT_EQ(captionAdd(Caption{}), i);
+    }
+    EXPECT_EQ(captionAdd(Caption{"extra", 1, {}, 0, 0}), kCaptionNone);
+    EXPECT_EQ(captions.count, kCaptionCapacity);
+    captions.count = 3;
+    for (uint32_t index : {3u, kCaptionNone}) {
+        captionSet(index, "skipped", 2.0f, 1.0f, 1.0f);
+        EXPECT_EQ(captionAt(index), nullptr);
+        EXPECT_EQ(captions.items[3].text, nullptr) << index;
+    }
+    captions.items[2].color = {0, 0, 0, 1};
+    captionSet(2, "kept", 2.0f, 1.0f, 1.0f);
+    EXPECT_STREQ(captions.items[2].text, "kept");
+    EXPECT_EQ(captions.items[2].color.a, 0.667f) << "the colour is reset whole";
+}
+
 } // namespace
