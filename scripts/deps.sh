@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that kiru needs and that are missing.
-# Usage: scripts/deps.sh run|test   (run: build and start the demo; test: also the test suite)
+# Usage: scripts/deps.sh run|web|test   (run: build and start the demo; web: build and serve the
+# web page; test: everything, the test suite and the browser comparison included)
 set -euo pipefail
 
 run_packages=(
@@ -8,16 +9,26 @@ run_packages=(
     libsdl2-dev libsdl2-image-dev libglew-dev libgl-dev
     libgl1-mesa-dri libglx-mesa0
 )
+# Debian's Emscripten brings clang, lld, binaryen, Node.js and acorn; stb_image decodes the PNGs.
+web_packages=(
+    cmake make python3 emscripten libstb-dev
+)
 test_packages=(
     xvfb xauth matchbox-window-manager libx11-dev libxtst-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libfreetype-dev libpng-dev fonts-liberation2 clang-format
+    chromium
 )
 
-packages=("${run_packages[@]}")
-if [ "${1:-run}" = test ]; then
-    packages+=("${test_packages[@]}")
-fi
+case "${1:-run}" in
+run) packages=("${run_packages[@]}") ;;
+web) packages=("${web_packages[@]}") ;;
+test) packages=("${run_packages[@]}" "${web_packages[@]}" "${test_packages[@]}") ;;
+*)
+    echo "usage: scripts/deps.sh run|web|test" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

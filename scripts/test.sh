@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test headless: the plain build,
-# then the same suite under AddressSanitizer and UndefinedBehaviorSanitizer. Starts its own
-# Xvfb when there is no display. Exits non-zero if anything fails.
+# Installs what is missing, builds everything and runs every test headless: the plain build, the
+# web build in headless Chromium against the native frames, then the native suite again under
+# AddressSanitizer and UndefinedBehaviorSanitizer. Starts its own Xvfb when there is no display.
+# Exits non-zero if anything fails.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -44,9 +45,14 @@ echo "== Build"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIRU_WERROR=ON >/dev/null
 cmake --build build -j"$jobs"
 echo "== Tests"
-ctest --test-dir build --output-on-failure -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs" -LE browser
 echo "== Benchmarks (a short smoke run)"
 build/bench/kiru_bench --benchmark_min_time=0.01
+
+echo "== Web build"
+bash scripts/web.sh --build
+echo "== The web page in headless Chromium against kiru-capture"
+ctest --test-dir build --output-on-failure -V -L browser
 
 echo "== Build with AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKIRU_WERROR=ON -DKIRU_SANITIZE=ON \
@@ -62,5 +68,5 @@ ASAN_OPTIONS="$sanitize:detect_leaks=1" ctest --test-dir build-asan --output-on-
 # lifetime allocations without symbols for the leak checker to tell apart; address and
 # undefined-behaviour checks stay on.
 ASAN_OPTIONS="$sanitize:detect_leaks=0" ctest --test-dir build-asan --output-on-failure \
-    -j"$jobs" -LE cpu
+    -j"$jobs" -LE 'cpu|browser'
 echo "== All tests passed"

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the web page into build-web/page with Debian's Emscripten and
+# serves it on http://127.0.0.1:8000 (this machine only) until Ctrl+C.
+# Usage: scripts/web.sh [--build]   (--build: build and stop)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+serve=1
+case "${1:-}" in
+"") ;;
+--build) serve=0 ;;
+*)
+    echo "usage: scripts/web.sh [--build]" >&2
+    exit 2
+    ;;
+esac
+
+bash scripts/deps.sh web
+# Debian's Emscripten runs its JavaScript optimizer on the packaged acorn.
+export NODE_PATH=/usr/share/nodejs
+emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build-web -j"$(nproc)"
+
+echo "The page, build-web/page:"
+total=0
+for file in index.html kiru.js kiru.wasm kiru.data; do
+    size=$(stat -c %s "build-web/page/$file")
+    total=$((total + size))
+    printf '  %-10s %7d bytes\n' "$file" "$size"
+done
+printf '  %-10s %7d bytes\n' total "$total"
+
+if [ "$serve" = 1 ]; then
+    echo "Serving http://127.0.0.1:8000/ (this machine only); Ctrl+C stops."
+    exec python3 -m http.server 8000 --bind 127.0.0.1 --directory build-web/page
+fi
