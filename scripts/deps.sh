@@ -9,26 +9,25 @@ run_packages=(
     libsdl2-dev libsdl2-image-dev libglew-dev libgl-dev
     libgl1-mesa-dri libglx-mesa0
 )
-# Debian's Emscripten brings clang, lld, binaryen, Node.js and acorn; stb_image decodes the PNGs.
-web_packages=(
-    cmake make python3 emscripten libstb-dev
-)
 test_packages=(
     xvfb xauth matchbox-window-manager libx11-dev libxtst-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libfreetype-dev libpng-dev fonts-liberation2 clang-format
-    chromium
 )
 
-case "${1:-run}" in
-run) packages=("${run_packages[@]}") ;;
-web) packages=("${web_packages[@]}") ;;
-test) packages=("${run_packages[@]}" "${web_packages[@]}" "${test_packages[@]}") ;;
-*)
-    echo "usage: scripts/deps.sh run|web|test" >&2
-    exit 2
-    ;;
-esac
+packages=("${run_packages[@]}")
+if [ "${1:-run}" = test ]; then
+    packages+=("${test_packages[@]}")
+fi
+
+# The web page: Debian's Emscripten (it brings clang, lld, binaryen, Node.js and acorn) and
+# stb_image for the PNGs; the tests also draw the page in Chromium.
+web_packages=(cmake make python3 emscripten libstb-dev)
+if [ "${1:-run}" = web ]; then
+    packages=("${web_packages[@]}")
+elif [ "${1:-run}" = test ]; then
+    packages+=("${web_packages[@]}" chromium)
+fi
 
 missing=()
 for package in "${packages[@]}"; do
