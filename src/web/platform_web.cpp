@@ -1,6 +1,6 @@
 // The web build's platform (app/platform.h): the page's canvas with a WebGL 1 context in place of
 // SDL's window and GL context, the keyboard and clicks of the page, and the few SDL and SDL_image
-// calls of the shared sources (web/include), with PNGs decoded by stb_image.
+// calls of the shared sources (src/web/include), with PNGs decoded by stb_image.
 #include <SDL.h>
 #include <SDL_image.h>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 // The web build's <SDL.h>: only the SDL names that the shared sources use (a window handle, the
-// buffer swap, the window size and 8-bit RGBA surfaces), backed by web/platform_web.cpp. The
+// buffer swap, the window size and 8-bit RGBA surfaces), backed by src/web/platform_web.cpp. The
 // native build includes the real SDL.
 
 #include <cstdint>
