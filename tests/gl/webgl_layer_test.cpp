@@ -1,4 +1,4 @@
-// The web build's GL layer (web/gl/gl_layer_core.h) against Mesa on the harness's context: the
+// The web build's GL layer (src/web/gl/gl_layer_core.h) against Mesa on the harness's context: the
 // same matrix calls give the same matrices to the bit, quads split as Mesa splits them, and the
 // adapted programs compile and link as GLSL ES 1.00.
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #pragma once
 // OpenGL 2.0 on WebGL 1, the least that kiru uses. WebGL is OpenGL ES 2.0: it has no matrix stack,
 // no GL_QUADS, no client-side vertex arrays, no GLSL 1.20 and no GL_GENERATE_MIPMAP. For the web
-// build, web/include/GL/glew.h maps the GL names of these calls onto the kgl functions below; every
-// other call the shared sources make goes to WebGL as it is.
+// build, src/web/include/GL/glew.h maps the GL names of these calls onto the kgl functions below;
+// every other call the shared sources make goes to WebGL as it is.
 //
 // - Matrices: glMatrixMode, glLoadIdentity, glPushMatrix, glPopMatrix, glMultMatrixf,
 //   glTranslatef, glRotatef, glFrustum and glOrtho work on the stacks of gl_layer_core.h.
