@@ -7,12 +7,13 @@ set -euo pipefail
 run_packages=(
     g++ make cmake pkg-config
     libsdl2-dev libsdl2-image-dev libglew-dev libgl-dev
-    libgl1-mesa-dri libglx-mesa0
+    libgl1-mesa-dri libglx-mesa0 libegl-mesa0
+    libavformat-dev libavcodec-dev libswscale-dev libavutil-dev libpng-dev libcli11-dev
 )
 test_packages=(
     xvfb xauth matchbox-window-manager libx11-dev libxtst-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    libfreetype-dev libpng-dev fonts-liberation2 clang-format
+    libfreetype-dev fonts-liberation2 clang-format
 )
 
 packages=("${run_packages[@]}")

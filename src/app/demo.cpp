@@ -29,10 +29,10 @@ int32_t addStartCaption(float x, float y) {
 
 } // namespace
 
-bool demoStart(const CommandLine& options, Pacing pacing) {
+bool demoStart(const CommandLine& options, Pacing pacing, Headless headless) {
     int width = options.width;
     int height = options.height;
-    if (!platformInit(width, height, options.fullScreen, pacing)) {
+    if (!platformInit(width, height, options.fullScreen, pacing, headless)) {
         return false;
     }
     if (options.fullScreen) {

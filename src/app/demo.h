@@ -8,8 +8,9 @@
 #include "app/platform.h"
 
 // Platform, window size, GPU resources, GL state, viewport, camera defaults, screen size and the
-// three captions, in that order. False when the platform did not start (nothing is left open).
-bool demoStart(const CommandLine& options, Pacing pacing);
+// three captions, in that order. False when the platform did not start (nothing is left open;
+// platformFailure says why).
+bool demoStart(const CommandLine& options, Pacing pacing, Headless headless);
 
 // The update of the scene that demoState.sceneNumber names.
 void demoUpdateScene();

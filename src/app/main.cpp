@@ -1,5 +1,6 @@
 // The demo's entry. This one source gives both builds: KIRU_PACED selects the paced one.
 #include <SDL.h>
+#include <cstdio>
 
 #include "app/demo.h"
 #include "app/demo_state.h"
@@ -17,7 +18,9 @@ constexpr Uint32 kFrameSleepMs = 16;
 } // namespace
 
 extern "C" int SDL_main(int argc, char* argv[]) {
-    if (!demoStart(commandLineParse(argc, argv), kPacing)) {
+    if (!demoStart(commandLineParse(argc, argv), kPacing, Headless::Refused)) {
+        // Standard output stays for the shader logs.
+        std::fprintf(stderr, "kiru: %s\n", platformFailure());
         return 1;
     }
     int64_t frequency = 0;

@@ -2,17 +2,66 @@
 
 #include <SDL.h>
 #include <SDL_image.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "app/demo_state.h"
 #include "render/gl.h"
 
 namespace {
 
-const char* failure = "";
+char failure[256] = "";
 
-bool fail(const char* what) {
-    failure = what;
+// Records "what (SDL's reason)" on one line; false.
+bool fail(const char* what, const char* reason = nullptr) {
+    if (reason != nullptr && *reason != '\0') {
+        std::snprintf(failure, sizeof failure, "%s (%s)", what, reason);
+    } else {
+        std::snprintf(failure, sizeof failure, "%s", what);
+    }
+    for (char* c = failure; *c != '\0'; ++c) {
+        *c = static_cast<unsigned char>(*c) < ' ' ? ' ' : *c;
+    }
     return false;
+}
+
+bool envSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+// Unless SDL_VIDEODRIVER names the drivers, a capture with no display named in the environment
+// goes straight to SDL's offscreen driver (not to a console through KMSDRM), and Wayland is left
+// out where it cannot be reached: libwayland would print its own complaint about
+// XDG_RUNTIME_DIR on standard error.
+void chooseVideoDrivers(Headless headless) {
+    if (SDL_GetHint(SDL_HINT_VIDEODRIVER) != nullptr) {
+        return;
+    }
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const bool waylandNamed = envSet("WAYLAND_DISPLAY") || envSet("WAYLAND_SOCKET");
+    if (headless == Headless::Allowed && !waylandNamed && !envSet("DISPLAY")) {
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+        return;
+    }
+    if (envSet("WAYLAND_SOCKET") || envSet("XDG_RUNTIME_DIR") ||
+        (wayland != nullptr && wayland[0] == '/')) {
+        return;
+    }
+    std::string drivers;
+    for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+        if (std::strcmp(SDL_GetVideoDriver(i), "wayland") != 0) {
+            drivers += (drivers.empty() ? "" : ",") + std::string(SDL_GetVideoDriver(i));
+        }
+    }
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+}
+
+bool invisible(const char* driver) {
+    return driver != nullptr &&
+           (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
 }
 
 // glewInit succeeds on contexts older than 2.0, whose shader entry points stay null.
@@ -30,44 +79,61 @@ bool hasGl20() {
 
 } // namespace
 
-bool platformInit(int32_t width, int32_t height, bool fullScreen, Pacing pacing) {
-    failure = "";
+bool platformInit(int32_t width, int32_t height, bool fullScreen, Pacing pacing,
+                  Headless headless) {
+    failure[0] = '\0';
+    chooseVideoDrivers(headless);
     const Uint32 subsystems =
         pacing == Pacing::Paced ? (SDL_INIT_TIMER | SDL_INIT_VIDEO) : SDL_INIT_VIDEO;
     if (SDL_Init(subsystems) != 0) {
-        return fail("could not start SDL video (is there a display?)");
+        return fail("no display", SDL_GetError());
+    }
+    if (headless == Headless::Refused && invisible(SDL_GetCurrentVideoDriver())) {
+        SDL_Quit();
+        return fail("no display (SDL found only its offscreen or dummy video driver)");
     }
     if (pacing == Pacing::Paced) {
         SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     }
+    // SDL asks for 16 depth bits, which GLX tops up (Mesa's X11 visuals have 24 or 32) but EGL
+    // gives exactly, and the field's columns then cut into each other differently.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
     const Uint32 flags =
         fullScreen ? (SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_OPENGL) : SDL_WINDOW_OPENGL;
     if (SDL_CreateWindowAndRenderer(width, height, flags, &demoState.window, &demoState.renderer) !=
         0) {
         SDL_Quit();
-        return fail("could not open the window");
+        return fail("could not open the window", SDL_GetError());
     }
     demoState.glContext = SDL_GL_CreateContext(demoState.window);
     if (demoState.glContext == nullptr) {
         SDL_DestroyRenderer(demoState.renderer);
         SDL_DestroyWindow(demoState.window);
         SDL_Quit();
-        return fail("could not create an OpenGL context");
+        return fail("could not create an OpenGL context", SDL_GetError());
     }
+    // Under EGL (Wayland, SDL's offscreen driver) Debian's GLEW loads every GL entry point and
+    // then fails looking for a GLX display; the GL 2.0 check below decides.
+    const GLenum glew = glewInit();
     const char* step = nullptr;
-    if (glewInit() != GLEW_OK) {
+    const char* reason = nullptr;
+    if (glew != GLEW_OK && glew != GLEW_ERROR_NO_GLX_DISPLAY) {
         step = "could not load the OpenGL entry points";
+        reason = reinterpret_cast<const char*>(glewGetErrorString(glew));
     } else if (!hasGl20()) {
         step = "OpenGL 2.0 or later is needed";
+        reason = reinterpret_cast<const char*>(glGetString(GL_VERSION));
     } else if ((IMG_Init(IMG_INIT_PNG) & IMG_INIT_PNG) == 0) {
         step = "PNG decoding is not available";
+        reason = IMG_GetError();
     }
     if (step != nullptr) {
+        fail(step, reason);
         SDL_GL_DeleteContext(demoState.glContext);
         SDL_DestroyRenderer(demoState.renderer);
         SDL_DestroyWindow(demoState.window);
         SDL_Quit();
-        return fail(step);
+        return false;
     }
     return true;
 }

@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
     window.width = request.width;
     window.height = request.height;
     window.fullScreen = request.width == 0;
-    if (!demoStart(window, Pacing::Paced)) {
+    if (!demoStart(window, Pacing::Paced, Headless::Refused)) {
         char line[160];
         std::snprintf(line, sizeof line, "kiru could not start: %s.", platformFailure());
         pageStatus(line, false);

@@ -49,7 +49,7 @@ EM_BOOL onClick(int, const EmscriptenMouseEvent*, void*) {
 // The canvas stands for the window: fullScreen sizes it to the page's window in device pixels,
 // otherwise it is width x height. The size is read here once and kept, whatever the window does
 // later. Pacing makes no difference: the browser paces every frame.
-bool platformInit(int32_t width, int32_t height, bool fullScreen, Pacing) {
+bool platformInit(int32_t width, int32_t height, bool fullScreen, Pacing, Headless) {
     failure = "";
     const double ratio = emscripten_get_device_pixel_ratio();
     if (fullScreen) {

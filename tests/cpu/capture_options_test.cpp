@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -43,6 +45,20 @@ TEST(CaptureOptions, DefaultsAndFlags) {
     EXPECT_EQ(options.height, 4);
     EXPECT_EQ(options.outDir, "stills");
     EXPECT_EQ(captureFramePath("a/b", 123), "a/b/frame-000123.png");
+    // A video alone: one whole loop, no stills, CRF 18.
+    CaptureOptions video;
+    ASSERT_TRUE(parse({"--video", "v.mp4"}, video, error));
+    EXPECT_EQ(video.frames.size(), 1u);
+    EXPECT_EQ(video.frames[0].first, 1u);
+    EXPECT_EQ(video.frames[0].last, 4023u);
+    EXPECT_EQ(video.outDir, "");
+    EXPECT_EQ(video.crf, 18);
+    ASSERT_TRUE(parse({"--video", "v.mp4", "--out", "s", "--crf", "0"}, video, error));
+    EXPECT_EQ(video.outDir, "s");
+    EXPECT_EQ(video.crf, 0);
+    ASSERT_TRUE(parse({"--help"}, options, error));
+    EXPECT_TRUE(options.help);
+    EXPECT_NE(error.find("--video"), std::string::npos);
 }
 
 TEST(CaptureOptions, BadArgumentsGiveOneLine) {
@@ -56,6 +72,10 @@ TEST(CaptureOptions, BadArgumentsGiveOneLine) {
         {"--size"},
         {"--frames", "0"},
         {"--out", ""},
+        {"--video", ""},
+        {"--crf", "52"},
+        {"--crf", "x"},
+        {"--dry-run", "--video", "v.mp4"},
         {"--fps", "60"},
         {"stills"},
     };
@@ -66,14 +86,34 @@ TEST(CaptureOptions, BadArgumentsGiveOneLine) {
         EXPECT_FALSE(error.empty());
         EXPECT_EQ(error.find('\n'), std::string::npos);
     }
+    EXPECT_EQ(printable("a\nb\tc\x1b\x7f"), "a\\nb\\tc\\x1b\\x7f");
 }
 
-TEST(CaptureOptions, OutputFolderIsMadeAndMustBeWritable) {
+// Checking creates nothing; making creates the missing folders; removing takes the empty ones.
+TEST(CaptureOptions, OutputsAreCheckedBeforeAnythingIsMade) {
+    const std::string root = testing::TempDir() + "kiru-capture-test";
+    std::filesystem::remove_all(root);
+    std::filesystem::create_directories(root);
+    std::vector<std::string> missing;
     std::string error;
-    EXPECT_FALSE(captureOutDirPrepare("/dev/null/stills", error));
-    const std::string dir = testing::TempDir() + "kiru-capture-test/a/b";
-    EXPECT_TRUE(captureOutDirPrepare(dir, error)) << error;
-    EXPECT_TRUE(captureOutDirPrepare(dir, error)) << "an existing folder is fine";
+    CaptureOptions options;
+    options.outDir = root + "/a/b";
+    options.videoPath = root + "/a/c/v.mp4";
+    ASSERT_TRUE(captureOutputsCheck(options, missing, error)) << error;
+    EXPECT_EQ(missing, (std::vector<std::string>{root + "/a", root + "/a/b", root + "/a/c"}));
+    EXPECT_FALSE(std::filesystem::exists(root + "/a"));
+    ASSERT_TRUE(captureFoldersMake(missing, error)) << error;
+    EXPECT_TRUE(std::filesystem::is_directory(root + "/a/c"));
+    std::ofstream(root + "/a/b/kept.png") << "x";
+    captureFoldersRemoveEmpty(missing);
+    EXPECT_TRUE(std::filesystem::exists(root + "/a/b/kept.png"));
+    EXPECT_FALSE(std::filesystem::exists(root + "/a/c"));
+    for (const auto& [out, video] : std::vector<std::pair<std::string, std::string>>{
+             {"/dev/null/stills", ""}, {"", "/dev/null/v.mp4"}, {"", root}, {"", root + "/"}}) {
+        options.outDir = out;
+        options.videoPath = video;
+        EXPECT_FALSE(captureOutputsCheck(options, missing, error)) << out << video;
+    }
 }
 
 } // namespace

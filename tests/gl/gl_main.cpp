@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
     window.width = kHarnessWidth;
     window.height = kHarnessHeight;
     window.fullScreen = false;
-    if (!demoStart(window, Pacing::Unpaced)) {
+    if (!demoStart(window, Pacing::Unpaced, Headless::Allowed)) {
         std::fprintf(stderr, "rendering tests need a display with OpenGL 2.0: %s\n",
                      platformFailure());
         return 1;

@@ -1,5 +1,7 @@
 #include "capture/capture_options.h"
 
+#include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,7 +12,7 @@
 
 namespace {
 
-// Digits only, no sign or blanks, at most kMaxCaptureFrame; advances text past them.
+// Digits only, no sign or blanks, at most limit; advances text past them.
 bool readNumber(const char*& text, uint32_t limit, uint32_t& value) {
     if (*text < '0' || *text > '9') {
         return false;
@@ -39,6 +41,47 @@ bool sizeParse(const char* text, int32_t& width, int32_t& height) {
     }
     width = static_cast<int32_t>(w);
     height = static_cast<int32_t>(h);
+    return true;
+}
+
+const char kDescription[] =
+    "Plays kiru's frames at the fixed 1/60 s step, unpaced, and writes the listed ones as PNG\n"
+    "stills, as an H.264 MP4 video at 60 frames per second, or both. With no display it\n"
+    "renders through SDL's offscreen (EGL) driver.";
+
+bool isFolder(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// Appends to missing the folders to make for dir; false with a reason when they cannot be.
+bool folderCheck(const std::string& dir, std::vector<std::string>& missing, std::string& error) {
+    std::string existing = dir[0] == '/' ? "/" : ".";
+    bool absent = false;
+    for (size_t slash = dir.find('/', 1);; slash = dir.find('/', slash + 1)) {
+        const std::string part = dir.substr(0, slash);
+        struct stat info {};
+        if (!absent && stat(part.c_str(), &info) == 0) {
+            if (!S_ISDIR(info.st_mode)) {
+                error = "\"" + part + "\" is not a folder";
+                return false;
+            }
+            existing = part;
+        } else if (!absent && errno != ENOENT) {
+            error = "cannot use the folder \"" + part + "\": " + std::strerror(errno);
+            return false;
+        } else {
+            absent = true;
+            missing.push_back(part);
+        }
+        if (slash == std::string::npos) {
+            break;
+        }
+    }
+    if (access(existing.c_str(), W_OK | X_OK) != 0) {
+        error = "cannot write into \"" + existing + "\": " + std::strerror(errno);
+        return false;
+    }
     return true;
 }
 
@@ -98,71 +141,159 @@ uint32_t frameListLast(const std::vector<FrameRange>& ranges) {
 }
 
 bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& options,
+                         std::string& message) {
+    std::string& error = message;
+    CLI::App app(kDescription, "kiru-capture");
+    app.get_formatter()->column_width(16);
+    app.allow_extras();
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    app.set_help_flag("-h,--help", "show this and exit");
+    std::string size;
+    std::string frames;
+    std::string out;
+    auto* sizeOption =
+        app.add_option("--size", size, "window size, multiples of 4 (default 800x600)")
+            ->type_name("WxH");
+    auto* framesOption = app.add_option("--frames", frames,
+                                        "frames to write, counted from 1, like 1-120,480,900-910\n"
+                                        "(default 1; with --video one whole loop, 1-4023)")
+                             ->type_name("LIST");
+    auto* outOption = app.add_option("--out", out,
+                                     "folder for frame-000123.png stills\n"
+                                     "(default capture, none with --video alone)")
+                          ->type_name("DIR");
+    auto* videoOption = app.add_option("--video", options.videoPath,
+                                       "H.264 MP4 at 60 fps, one video frame per listed frame")
+                            ->type_name("FILE");
+    app.add_option("--crf", options.crf,
+                   "video quality, x264's constant rate factor: 0 (lossless)\n"
+                   "to 51, lower is better (default 18)")
+        ->type_name("N");
+    app.add_flag("--dry-run", options.dryRun,
+                 "play the listed frames; read back and write nothing");
+    app.add_flag("--stats", options.stats, "print the listed frames' time on standard output");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        options.help = true;
+        message = app.help();
+        return true;
+    } catch (const CLI::ParseError& failure) {
+        error = failure.what();
+        return false;
+    }
+    if (!app.remaining().empty()) {
+        error = "unknown argument \"" + app.remaining().front() + "\"";
+        return false;
+    }
+    if (options.crf < 0 || options.crf > 51) {
+        error = "--crf takes 0 to 51, not " + std::to_string(options.crf);
+        return false;
+    }
+    if (options.dryRun && (!outOption->empty() || !videoOption->empty())) {
+        error = "--dry-run writes nothing: leave out --out and --video";
+        return false;
+    }
+    if (!sizeOption->empty() && !sizeParse(size.c_str(), options.width, options.height)) {
+        error =
+            "bad size \"" + size + "\" (expected WxH, both positive multiples of 4 up to 16384)";
+        return false;
+    }
+    if (!framesOption->empty()) {
+        if (!frameListParse(frames.c_str(), options.frames, error)) {
+            return false;
+        }
+    } else if (!videoOption->empty()) {
+        options.frames = {{1, kLoopFrames}};
+    }
+    if (!videoOption->empty() && options.videoPath.empty()) {
+        error = "--video needs a file";
+        return false;
+    }
+    if (!outOption->empty()) {
+        if (out.empty()) {
+            error = "--out needs a folder";
+            return false;
+        }
+        options.outDir = out;
+    } else if (!videoOption->empty() || options.dryRun) {
+        options.outDir.clear();
+    }
+    return true;
+}
+
+bool captureOutputsCheck(const CaptureOptions& options, std::vector<std::string>& missing,
                          std::string& error) {
-    for (int i = 1; i < argc; ++i) {
-        const char* flag = argv[i];
-        if (std::strcmp(flag, "--help") == 0 || std::strcmp(flag, "-h") == 0) {
-            options.help = true;
-            continue;
+    missing.clear();
+    if (!options.outDir.empty() && !folderCheck(options.outDir, missing, error)) {
+        return false;
+    }
+    const std::string& video = options.videoPath;
+    if (video.empty()) {
+        return true;
+    }
+    if (video.back() == '/' || isFolder(video)) {
+        error = "the video \"" + video + "\" is a folder";
+        return false;
+    }
+    const size_t slash = video.rfind('/');
+    const std::string folder =
+        slash == std::string::npos ? "." : video.substr(0, slash == 0 ? 1 : slash);
+    std::vector<std::string> more;
+    if (!folderCheck(folder, more, error)) {
+        return false;
+    }
+    for (const std::string& part : more) {
+        if (std::find(missing.begin(), missing.end(), part) == missing.end()) {
+            missing.push_back(part);
         }
-        const bool known = std::strcmp(flag, "--size") == 0 || std::strcmp(flag, "--frames") == 0 ||
-                           std::strcmp(flag, "--out") == 0;
-        if (!known) {
-            error = std::string("unknown argument \"") + flag + "\"";
+    }
+    if (access(video.c_str(), F_OK) == 0 && access(video.c_str(), W_OK) != 0) {
+        error = "cannot write \"" + video + "\": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+bool captureFoldersMake(const std::vector<std::string>& missing, std::string& error) {
+    for (const std::string& folder : missing) {
+        if (mkdir(folder.c_str(), 0777) != 0 && !(errno == EEXIST && isFolder(folder))) {
+            error = "cannot create the folder \"" + folder + "\": " + std::strerror(errno);
             return false;
-        }
-        if (i + 1 >= argc) {
-            error = std::string(flag) + " needs a value";
-            return false;
-        }
-        const char* value = argv[++i];
-        if (std::strcmp(flag, "--size") == 0) {
-            if (!sizeParse(value, options.width, options.height)) {
-                error = std::string("bad size \"") + value +
-                        "\" (expected WxH, both positive multiples of 4 up to 16384)";
-                return false;
-            }
-        } else if (std::strcmp(flag, "--frames") == 0) {
-            if (!frameListParse(value, options.frames, error)) {
-                return false;
-            }
-        } else {
-            if (*value == '\0') {
-                error = "--out needs a folder";
-                return false;
-            }
-            options.outDir = value;
         }
     }
     return true;
 }
 
-bool captureOutDirPrepare(const std::string& dir, std::string& error) {
-    // mkdir -p: make each missing parent in turn.
-    for (size_t slash = dir.find('/', 1);; slash = dir.find('/', slash + 1)) {
-        const std::string part = dir.substr(0, slash);
-        if (mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
-            error = "cannot create the folder \"" + part + "\": " + std::strerror(errno);
-            return false;
-        }
-        if (slash == std::string::npos) {
-            break;
-        }
+void captureFoldersRemoveEmpty(const std::vector<std::string>& made) {
+    for (auto folder = made.rbegin(); folder != made.rend(); ++folder) {
+        rmdir(folder->c_str()); // fails, as it should, on a folder with files in it
     }
-    struct stat info {};
-    if (stat(dir.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-        error = "\"" + dir + "\" is not a folder";
-        return false;
-    }
-    if (access(dir.c_str(), W_OK | X_OK) != 0) {
-        error = "cannot write into \"" + dir + "\": " + std::strerror(errno);
-        return false;
-    }
-    return true;
 }
 
 std::string captureFramePath(const std::string& dir, uint32_t frame) {
     char name[32];
     std::snprintf(name, sizeof name, "/frame-%06u.png", frame);
     return dir + name;
+}
+
+std::string printable(const std::string& text) {
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\n') {
+            shown += "\\n";
+        } else if (c == '\t') {
+            shown += "\\t";
+        } else if (c == '\r') {
+            shown += "\\r";
+        } else if (byte < 0x20 || byte == 0x7f) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+            shown += escaped;
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
 }

@@ -1,5 +1,6 @@
 #pragma once
-// Command line of kiru-capture: [--size WxH] [--frames LIST] [--out DIR].
+// Command line of kiru-capture and the output it names: [--size WxH] [--frames LIST] [--out DIR]
+// [--video FILE] [--crf N] [--dry-run] [--stats].
 
 #include <cstdint>
 #include <string>
@@ -13,6 +14,10 @@ struct FrameRange {
 
 // Largest frame number accepted: about 46 hours of demo time at 60 frames a second.
 inline constexpr uint32_t kMaxCaptureFrame = 10000000;
+// One whole loop of the five scenes: the default frame list of a video.
+inline constexpr uint32_t kLoopFrames = 4023;
+// x264's constant rate factor: 18 is visually lossless for this content.
+inline constexpr int kDefaultCrf = 18;
 
 // Parses "1-120,480,900-910" into ranges. False, with a reason, for an empty list or item,
 // anything but digits, '-' and ',', frame 0, a range that runs backwards, or a number past
@@ -25,19 +30,37 @@ uint32_t frameListLast(const std::vector<FrameRange>& ranges);
 struct CaptureOptions {
     int32_t width = 800;
     int32_t height = 600;
-    std::vector<FrameRange> frames{{1, 1}};
-    std::string outDir = "capture";
+    std::vector<FrameRange> frames{{1, 1}}; // 1-4023 when a video is asked for
+    std::string outDir = "capture";         // "" when only a video is asked for: no stills
+    std::string videoPath;                  // "" for no video
+    int crf = kDefaultCrf;
+    bool dryRun = false; // play the listed frames, read back and write nothing
+    bool stats = false;  // print the listed frames' time on standard output
     bool help = false;
 };
 
-// Parses the arguments (argv[0] is the program). False, with a one-line reason, for an unknown
-// flag, a missing value, a size that is not two positive multiples of 4 up to 16384 joined by
-// 'x', or a bad frame list. The output folder is not touched here.
+// Parses the arguments (argv[0] is the program). False, with the reason in message, for an
+// unknown flag or argument, a missing value, a size that is not two positive multiples of 4 up
+// to 16384 joined by 'x', a bad frame list, a CRF outside 0..51, or --dry-run with an output.
+// With --help, true with options.help set and the usage in message. Touches no file.
 bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& options,
+                         std::string& message);
+
+// Checks, without creating anything, that the stills folder and the video can be made: every
+// existing part of their paths is a folder, the nearest existing folder can be written, the
+// video is not a folder. missing gets the folders to create, outermost first.
+bool captureOutputsCheck(const CaptureOptions& options, std::vector<std::string>& missing,
                          std::string& error);
 
-// Creates the folder (and its parents) if needed and checks that files can be made in it.
-bool captureOutDirPrepare(const std::string& dir, std::string& error);
+// Creates the missing folders in order; false with a reason at the first that fails.
+bool captureFoldersMake(const std::vector<std::string>& missing, std::string& error);
+
+// Removes those of the folders made that are empty, innermost first.
+void captureFoldersRemoveEmpty(const std::vector<std::string>& made);
 
 // "DIR/frame-000123.png".
 std::string captureFramePath(const std::string& dir, uint32_t frame);
+
+// The text with control characters shown escaped (\n, \t, \r, \x1b, ...), so that a message
+// that echoes it stays on one line.
+std::string printable(const std::string& text);

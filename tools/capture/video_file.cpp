@@ -1,0 +1,205 @@
+#include "capture/video_file.h"
+
+#include <unistd.h>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/opt.h>
+#include <libswscale/swscale.h>
+}
+
+namespace {
+
+constexpr AVRational kFrameTime{1, 60};
+// x264's speed preset. On the 2-core machine this was chosen on, with Mesa's software renderer
+// taking 33 ms of processor time a 1280 x 720 frame of scene 3, read-back, conversion and
+// "superfast" add about 10 ms ("veryfast" 15, "ultrafast" 9 but twice the bytes): within the
+// 1.3 times the render-only time that bench/capture_bench.sh checks. x264 picks its thread count
+// from the cores.
+const char* const kPreset = "superfast";
+
+std::string reasonOf(int code) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = "";
+    av_strerror(code, text, sizeof text);
+    return text;
+}
+
+} // namespace
+
+VideoFile::~VideoFile() {
+    if (format_ != nullptr) {
+        release();
+        unlink(path_.c_str());
+    }
+}
+
+bool VideoFile::fail(const char* what, int code, std::string& error) {
+    // A write error sticks to the file's I/O context; it is the reason worth telling.
+    if (format_ != nullptr && format_->pb != nullptr && format_->pb->error < 0) {
+        code = format_->pb->error;
+        what = "cannot write";
+    }
+    error = std::string(what) + " " + path_ + ": " + reasonOf(code);
+    release();
+    unlink(path_.c_str());
+    return false;
+}
+
+void VideoFile::release() {
+    sws_freeContext(scaler_);
+    scaler_ = nullptr;
+    av_packet_free(&packet_);
+    av_frame_free(&frame_);
+    avcodec_free_context(&codec_);
+    if (format_ != nullptr) {
+        avio_closep(&format_->pb);
+        avformat_free_context(format_);
+        format_ = nullptr;
+    }
+}
+
+bool VideoFile::open(const std::string& path, int32_t width, int32_t height, int crf,
+                     std::string& error) {
+    path_ = path;
+    width_ = width;
+    height_ = height;
+    // FFmpeg's and x264's own messages would break the one-line rule; failures are told here.
+    av_log_set_level(AV_LOG_QUIET);
+    const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
+    if (codec == nullptr) {
+        error = "cannot write " + path + ": this FFmpeg has no libx264 encoder";
+        return false;
+    }
+    int code = avformat_alloc_output_context2(&format_, nullptr, "mp4", path.c_str());
+    if (code < 0) {
+        return fail("cannot write", code, error);
+    }
+    stream_ = avformat_new_stream(format_, nullptr);
+    codec_ = avcodec_alloc_context3(codec);
+    frame_ = av_frame_alloc();
+    packet_ = av_packet_alloc();
+    if (stream_ == nullptr || codec_ == nullptr || frame_ == nullptr || packet_ == nullptr) {
+        return fail("cannot write", AVERROR(ENOMEM), error);
+    }
+    codec_->width = width;
+    codec_->height = height;
+    codec_->pix_fmt = AV_PIX_FMT_YUV420P;
+    codec_->time_base = kFrameTime;
+    codec_->framerate = av_inv_q(kFrameTime);
+    codec_->color_range = AVCOL_RANGE_MPEG;
+    codec_->colorspace = AVCOL_SPC_BT709;
+    codec_->color_primaries = AVCOL_PRI_BT709;
+    codec_->color_trc = AVCOL_TRC_BT709;
+    if ((format_->oformat->flags & AVFMT_GLOBALHEADER) != 0) {
+        codec_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    }
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "preset", kPreset, 0);
+    av_dict_set_int(&options, "crf", crf, 0);
+    code = avcodec_open2(codec_, codec, &options);
+    av_dict_free(&options);
+    if (code < 0) {
+        return fail("cannot encode", code, error);
+    }
+    code = avcodec_parameters_from_context(stream_->codecpar, codec_);
+    if (code < 0) {
+        return fail("cannot encode", code, error);
+    }
+    stream_->time_base = kFrameTime;
+    stream_->avg_frame_rate = codec_->framerate;
+    stream_->r_frame_rate = codec_->framerate;
+
+    frame_->format = AV_PIX_FMT_YUV420P;
+    frame_->width = width;
+    frame_->height = height;
+    frame_->color_range = AVCOL_RANGE_MPEG;
+    frame_->colorspace = AVCOL_SPC_BT709;
+    frame_->color_primaries = AVCOL_PRI_BT709;
+    frame_->color_trc = AVCOL_TRC_BT709;
+    code = av_frame_get_buffer(frame_, 0);
+    if (code < 0) {
+        return fail("cannot encode", code, error);
+    }
+    scaler_ = sws_getContext(width, height, AV_PIX_FMT_RGB0, width, height, AV_PIX_FMT_YUV420P,
+                             SWS_BILINEAR, nullptr, nullptr, nullptr);
+    if (scaler_ == nullptr) {
+        return fail("cannot encode", AVERROR(EINVAL), error);
+    }
+    // Full-range RGB in, BT.709 limited-range YUV out (swscale's default matrix is BT.601).
+    const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
+    sws_setColorspaceDetails(scaler_, bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16);
+
+    code = avio_open(&format_->pb, path.c_str(), AVIO_FLAG_WRITE);
+    if (code < 0) {
+        return fail("cannot write", code, error);
+    }
+    // The track counts in frames; the index goes to the front so that players can start at
+    // once.
+    AVDictionary* muxing = nullptr;
+    av_dict_set(&muxing, "video_track_timescale", "60", 0);
+    av_dict_set(&muxing, "movflags", "+faststart", 0);
+    code = avformat_write_header(format_, &muxing);
+    av_dict_free(&muxing);
+    if (code < 0) {
+        return fail("cannot write", code, error);
+    }
+    return true;
+}
+
+bool VideoFile::writePackets(std::string& error) {
+    for (;;) {
+        int code = avcodec_receive_packet(codec_, packet_);
+        if (code == AVERROR(EAGAIN) || code == AVERROR_EOF) {
+            return true;
+        }
+        if (code < 0) {
+            return fail("cannot encode", code, error);
+        }
+        packet_->duration = 1;
+        av_packet_rescale_ts(packet_, codec_->time_base, stream_->time_base);
+        packet_->stream_index = stream_->index;
+        code = av_interleaved_write_frame(format_, packet_);
+        if (code < 0 || format_->pb->error < 0) {
+            return fail("cannot write", code, error);
+        }
+    }
+}
+
+bool VideoFile::add(const uint8_t* rgbx, std::string& error) {
+    int code = av_frame_make_writable(frame_);
+    if (code < 0) {
+        return fail("cannot encode", code, error);
+    }
+    // The last row first with a negative stride: the picture comes out top row first.
+    const int stride = width_ * 4;
+    const uint8_t* source[1] = {rgbx + static_cast<size_t>(height_ - 1) * stride};
+    const int sourceStride[1] = {-stride};
+    sws_scale(scaler_, source, sourceStride, 0, height_, frame_->data, frame_->linesize);
+    frame_->pts = frames_++;
+    code = avcodec_send_frame(codec_, frame_);
+    if (code < 0) {
+        return fail("cannot encode", code, error);
+    }
+    return writePackets(error);
+}
+
+bool VideoFile::finish(std::string& error) {
+    int code = avcodec_send_frame(codec_, nullptr);
+    if (code < 0) {
+        return fail("cannot encode", code, error);
+    }
+    if (!writePackets(error)) {
+        return false;
+    }
+    code = av_write_trailer(format_);
+    if (code < 0) {
+        return fail("cannot write", code, error);
+    }
+    code = avio_closep(&format_->pb);
+    if (code < 0) {
+        return fail("cannot write", code, error);
+    }
+    release();
+    return true;
+}
