@@ -22,12 +22,16 @@ constexpr float kWaveFadeEnd = 16.0f;
 
 constexpr float kPanelHeight = 68.0f;
 constexpr float kPanelMargin = 50.0f;
-constexpr float kPanelSpeed = 500.0f; // pixels per second
+constexpr float kPanelPixelsPerSecond = 500.0f;
 constexpr float kSlideInStart = 2.5f;
 constexpr float kSlideInEnd = 5.5f;
 constexpr float kSlideOutStart = 6.0f;
 constexpr float kTitleFadeOut = 5.75f;
 constexpr float kFadeRate = 0.8f;
+// The title's top sits this far above the panel's middle on a 600-pixel screen, and
+// proportionally on others.
+constexpr float kTitleRise = 56.44f;
+constexpr float kTitleRiseHeight = 600.0f;
 
 constexpr float kOrbitRadius = 11.0f;
 constexpr float kOrbitHeight = 5.0f;
@@ -51,10 +55,11 @@ struct Fountain {
 };
 
 void updateFountain(const Fountain& f, float t) {
-    if (!(t > f.start)) {
+    if (!after(t, f.start)) {
         return;
     }
-    const float y = t < f.riseEnd ? 4.25f * ((t - f.start) * 0.5f) + kFountainLow : kFountainHigh;
+    const float y =
+        before(t, f.riseEnd) ? 4.25f * ((t - f.start) * 0.5f) + kFountainLow : kFountainHigh;
     // Negative just after the start: the origin begins on the far side of the axis.
     float r = t - f.radiusZero;
     if (r > kMaxFountainRadius) {
@@ -62,10 +67,10 @@ void updateFountain(const Fountain& f, float t) {
     }
     const float angle = t - f.angleShift;
     f.emitter.origin = {r * std::sin(angle), y, r * std::cos(angle)};
-    if (t < kDoubleEmitEnd) {
+    if (before(t, kDoubleEmitEnd)) {
         particleEmitterEmit(f.emitter);
     }
-    if (t < kEmitEnd) {
+    if (before(t, kEmitEnd)) {
         particleEmitterEmit(f.emitter);
     }
     particleEmitterUpdate(f.emitter, kFrameStep);
@@ -76,7 +81,7 @@ void updateFountain(const Fountain& f, float t) {
 float scene3Height(float i, float j, float phase) {
     const float v = (i + j + phase) * 0.333f;
     const float e = std::fabs(std::sin(v));
-    if (phase < kWaveFadeStart) {
+    if (before(phase, kWaveFadeStart)) {
         return e * kWaveAmplitude;
     }
     // Meets the full wave at 13.5 (2.5 * e) and flattens to nothing at 16.
@@ -144,25 +149,25 @@ void scene3Update() {
     const float t = scene3Time;
 
     ColorPanel& panel = colorPanelA;
-    if (t > kSlideInStart && t < kSlideInEnd) {
+    if (between(t, kSlideInStart, kSlideInEnd)) {
         if (w < panel.x + panel.width) {
-            panel.x -= kPanelSpeed * dt;
+            panel.x -= kPanelPixelsPerSecond * dt;
         }
         if (panel.x + panel.width <= w) {
             panel.x = w - panel.width;
         }
     }
-    if (t > kSlideOutStart && panel.x < w) {
-        panel.x += kPanelSpeed * dt;
+    if (after(t, kSlideOutStart) && panel.x < w) {
+        panel.x += kPanelPixelsPerSecond * dt;
     }
 
-    if (t > kSlideInStart) {
+    if (after(t, kSlideInStart)) {
         captionSet(slotIndex(demoState.captionSlot1), kTitle, kTitleScale,
                    panel.x + (panel.width - scene3TitleWidth) * 0.5f,
-                   panel.y + 0.5f * fifth - 56.44f * (h / 600.0f));
+                   panel.y + 0.5f * fifth - kTitleRise * (h / kTitleRiseHeight));
         captionColorSet(demoState.captionSlot1, {0.0f, 0.0f, 0.0f, clamp01(t - 1.0f)});
     }
-    if (t > kTitleFadeOut) {
+    if (after(t, kTitleFadeOut)) {
         captionColorSet(demoState.captionSlot1,
                         {0.0f, 0.0f, 0.0f, clamp01(1.0f - (t - kTitleFadeOut) * kFadeRate)});
     }
@@ -173,7 +178,7 @@ void scene3Update() {
     const Vec3 orbit{kOrbitRadius * std::cos(a), kOrbitHeight, kOrbitRadius * std::sin(a)};
     Vec3 eye = orbit;
     Vec3 target{0.0f, 0.0f, 0.0f};
-    if (t < kBlendEnd) {
+    if (before(t, kBlendEnd)) {
         const float u = 1.0f - s;
         eye = {orbit.x * s + kOrbitRadius * u, orbit.y * s + kOrbitHeight * u,
                orbit.z * s + 0.0f * u};
@@ -190,7 +195,7 @@ void scene3Update() {
     fieldA.phase += dt;
     cubeFieldUpdateHeights(fieldA);
 
-    if (t > kEnd) {
+    if (after(t, kEnd)) {
         demoState.sceneNumber = 4;
         scene3Time = 0.0f;
         scene4Setup();
