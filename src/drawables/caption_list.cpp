@@ -25,17 +25,10 @@ const char* textOrEmpty(const char* text) {
 void captionListInit() {
     captions.capacity = kCaptionCapacity;
     captions.items = new Caption[captions.capacity]();
-    captions.count = 0;
-    captions.positions = new float[MAX_TEXT_VERTICES * 3]();
-    captions.colors = new float[MAX_TEXT_VERTICES * 4]();
-    captions.texcoords = new float[MAX_TEXT_VERTICES * 2]();
+    captions.positions = new float[MAX_TEXT_VERTICES * kPositionFloats]();
+    captions.colors = new float[MAX_TEXT_VERTICES * kColorFloats]();
+    captions.texcoords = new float[MAX_TEXT_VERTICES * kTexcoordFloats]();
     captions.smoothings = new float[MAX_TEXT_VERTICES]();
-    captions.positionAttrib = 0;
-    captions.colorAttrib = 0;
-    captions.texcoordAttrib = 0;
-    captions.smoothingAttrib = 0;
-    captions.program = 0;
-    captions.fontTexture = 0;
 }
 
 void captionListLoadResources() {
@@ -110,17 +103,17 @@ int captionListBuild() {
                 {left, bottom, u0, v1},
             };
             for (const auto& corner : corners) {
-                float* position = captions.positions + v * 3;
+                float* position = captions.positions + v * kPositionFloats;
                 position[0] = corner[0];
                 position[1] = corner[1];
                 position[2] = kCaptionZ;
-                float* color = captions.colors + v * 4;
+                float* color = captions.colors + v * kColorFloats;
                 color[0] = caption.color.r;
                 color[1] = caption.color.g;
                 color[2] = caption.color.b;
                 color[3] = caption.color.a;
-                captions.texcoords[v * 2] = corner[2];
-                captions.texcoords[v * 2 + 1] = corner[3];
+                captions.texcoords[v * kTexcoordFloats] = corner[2];
+                captions.texcoords[v * kTexcoordFloats + 1] = corner[3];
                 captions.smoothings[v] = smoothing;
                 ++v;
             }
@@ -142,9 +135,12 @@ void captionListDraw() {
     glEnableVertexAttribArray(captions.colorAttrib);
     glEnableVertexAttribArray(captions.texcoordAttrib);
     glEnableVertexAttribArray(captions.smoothingAttrib);
-    glVertexAttribPointer(captions.positionAttrib, 3, GL_FLOAT, GL_FALSE, 0, captions.positions);
-    glVertexAttribPointer(captions.colorAttrib, 4, GL_FLOAT, GL_FALSE, 0, captions.colors);
-    glVertexAttribPointer(captions.texcoordAttrib, 2, GL_FLOAT, GL_FALSE, 0, captions.texcoords);
+    glVertexAttribPointer(captions.positionAttrib, kPositionFloats, GL_FLOAT, GL_FALSE, 0,
+                          captions.positions);
+    glVertexAttribPointer(captions.colorAttrib, kColorFloats, GL_FLOAT, GL_FALSE, 0,
+                          captions.colors);
+    glVertexAttribPointer(captions.texcoordAttrib, kTexcoordFloats, GL_FLOAT, GL_FALSE, 0,
+                          captions.texcoords);
     glVertexAttribPointer(captions.smoothingAttrib, 1, GL_FLOAT, GL_FALSE, 0, captions.smoothings);
     glDrawArrays(GL_QUADS, 0, vertices);
     glDisableVertexAttribArray(captions.positionAttrib);

@@ -1,11 +1,8 @@
 #include "drawables/color_panel.h"
 
 void colorPanelInit(ColorPanel& panel) {
-    panel.positions = new float[kColorPanelVertices * 3]();
-    panel.colors = new float[kColorPanelVertices * 4]();
-    panel.positionAttrib = 0;
-    panel.colorAttrib = 0;
-    panel.program = 0;
+    panel.positions = new float[kColorPanelVertices * kPositionFloats]();
+    panel.colors = new float[kColorPanelVertices * kColorFloats]();
 }
 
 void colorPanelBuild(ColorPanel& panel) {
@@ -16,11 +13,11 @@ void colorPanelBuild(ColorPanel& panel) {
     const float corners[kColorPanelQuadVertices][2] = {
         {left, top}, {right, top}, {right, bottom}, {left, bottom}};
     for (int v = 0; v < kColorPanelQuadVertices; ++v) {
-        float* position = panel.positions + v * 3;
+        float* position = panel.positions + v * kPositionFloats;
         position[0] = corners[v][0];
         position[1] = corners[v][1];
         position[2] = panel.z;
-        float* color = panel.colors + v * 4;
+        float* color = panel.colors + v * kColorFloats;
         color[0] = panel.color.r;
         color[1] = panel.color.g;
         color[2] = panel.color.b;
@@ -35,8 +32,9 @@ void colorPanelDraw(ColorPanel& panel) {
     glUseProgram(panel.program);
     glEnableVertexAttribArray(panel.positionAttrib);
     glEnableVertexAttribArray(panel.colorAttrib);
-    glVertexAttribPointer(panel.positionAttrib, 3, GL_FLOAT, GL_FALSE, 0, panel.positions);
-    glVertexAttribPointer(panel.colorAttrib, 4, GL_FLOAT, GL_FALSE, 0, panel.colors);
+    glVertexAttribPointer(panel.positionAttrib, kPositionFloats, GL_FLOAT, GL_FALSE, 0,
+                          panel.positions);
+    glVertexAttribPointer(panel.colorAttrib, kColorFloats, GL_FLOAT, GL_FALSE, 0, panel.colors);
     glDrawArrays(GL_QUADS, 0, kColorPanelQuadVertices);
     glDisableVertexAttribArray(panel.positionAttrib);
     glDisableVertexAttribArray(panel.colorAttrib);

@@ -70,28 +70,16 @@ float defaultShade(float i, float j, float /*phase*/) {
 // Heights and weights start zeroed, so a field drawn before its first update is flat.
 void cubeFieldInit(CubeField& field, int32_t n) {
     const int32_t columns = columnCount(n);
-    field.originX = 0.0f;
-    field.originY = 0.0f;
-    field.originZ = 0.0f;
     field.heightFn = defaultHeight;
     field.weightFn = defaultWeight;
     field.shadeFn = defaultShade;
     field.heights = new float[columns]();
     field.weights = new float[columns]();
-    field.phase = 0.0f;
     field.size = n;
     field.vertexCount = columns * kColumnVertices;
-    field.positions = new float[field.vertexCount * 3]();
-    field.colors = new float[field.vertexCount * 4]();
-    field.texcoords = new float[field.vertexCount * 2]();
-    field.positionAttrib = 0;
-    field.colorAttrib = 0;
-    field.texcoordAttrib = 0;
-    field.program = 0;
-    field.texture = 0;
-    field.brightness = 1.0f;
-    field.visible = 0;
-    field.weightsReady = 0;
+    field.positions = new float[field.vertexCount * kPositionFloats]();
+    field.colors = new float[field.vertexCount * kColorFloats]();
+    field.texcoords = new float[field.vertexCount * kTexcoordFloats]();
 }
 
 void cubeFieldLoadResources(CubeField& field) {
@@ -148,9 +136,10 @@ int32_t cubeFieldBuild(CubeField& field) {
             const float height = field.heights[cell] * kHeightScale * field.weights[cell];
             const float grey = field.shadeFn(fi, fj, field.phase) * field.brightness;
             const int32_t first = c * kColumnVertices;
-            cubeFieldBuildColumn(field.positions + first * 3, field.colors + first * 4,
-                                 field.texcoords + first * 2, centreX, field.originY, centreZ,
-                                 kColumnHalfWidth, height, grey);
+            cubeFieldBuildColumn(field.positions + first * kPositionFloats,
+                                 field.colors + first * kColorFloats,
+                                 field.texcoords + first * kTexcoordFloats, centreX, field.originY,
+                                 centreZ, kColumnHalfWidth, height, grey);
             ++c;
         }
     }
@@ -174,15 +163,15 @@ void cubeFieldBuildColumn(float* positions, float* colors, float* texcoords, flo
         {x0, y0, z0}, {x0, y1, z0}, {x0, y1, z1}, {x0, y0, z1}, // side at x0
     };
     for (int v = 0; v < kColumnVertices; ++v) {
-        positions[v * 3] = corners[v][0];
-        positions[v * 3 + 1] = corners[v][1];
-        positions[v * 3 + 2] = corners[v][2];
-        colors[v * 4] = grey;
-        colors[v * 4 + 1] = grey;
-        colors[v * 4 + 2] = grey;
-        colors[v * 4 + 3] = 1.0f;
-        texcoords[v * 2] = kFaceTexcoords[v % kFaceCorners][0];
-        texcoords[v * 2 + 1] = kFaceTexcoords[v % kFaceCorners][1];
+        positions[v * kPositionFloats] = corners[v][0];
+        positions[v * kPositionFloats + 1] = corners[v][1];
+        positions[v * kPositionFloats + 2] = corners[v][2];
+        colors[v * kColorFloats] = grey;
+        colors[v * kColorFloats + 1] = grey;
+        colors[v * kColorFloats + 2] = grey;
+        colors[v * kColorFloats + 3] = 1.0f;
+        texcoords[v * kTexcoordFloats] = kFaceTexcoords[v % kFaceCorners][0];
+        texcoords[v * kTexcoordFloats + 1] = kFaceTexcoords[v % kFaceCorners][1];
     }
 }
 
@@ -201,9 +190,11 @@ void cubeFieldDraw(CubeField& field) {
     glEnableVertexAttribArray(field.positionAttrib);
     glEnableVertexAttribArray(field.colorAttrib);
     glEnableVertexAttribArray(field.texcoordAttrib);
-    glVertexAttribPointer(field.positionAttrib, 3, GL_FLOAT, GL_FALSE, 0, field.positions);
-    glVertexAttribPointer(field.colorAttrib, 4, GL_FLOAT, GL_FALSE, 0, field.colors);
-    glVertexAttribPointer(field.texcoordAttrib, 2, GL_FLOAT, GL_FALSE, 0, field.texcoords);
+    glVertexAttribPointer(field.positionAttrib, kPositionFloats, GL_FLOAT, GL_FALSE, 0,
+                          field.positions);
+    glVertexAttribPointer(field.colorAttrib, kColorFloats, GL_FLOAT, GL_FALSE, 0, field.colors);
+    glVertexAttribPointer(field.texcoordAttrib, kTexcoordFloats, GL_FLOAT, GL_FALSE, 0,
+                          field.texcoords);
     glDrawArrays(GL_QUADS, 0, columns * kColumnVertices);
     glDisableVertexAttribArray(field.positionAttrib);
     glDisableVertexAttribArray(field.colorAttrib);

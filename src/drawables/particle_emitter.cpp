@@ -25,21 +25,11 @@ const SpriteRect particleSpriteRects[4] = {
 
 void particleEmitterInit(ParticleEmitter& emitter, const CameraBlock* camera) {
     emitter.capacity = kParticleCapacity;
-    emitter.rngState = 0;
-    emitter.count = 0;
     emitter.particles = new Particle[emitter.capacity]();
-    emitter.positions = new float[emitter.capacity * kSpriteCorners * 3]();
-    emitter.colors = new float[emitter.capacity * kSpriteCorners * 4]();
-    emitter.texcoords = new float[emitter.capacity * kSpriteCorners * 2]();
-    emitter.positionAttrib = 0;
-    emitter.colorAttrib = 0;
-    emitter.texcoordAttrib = 0;
-    emitter.program = 0;
-    emitter.texture = 0;
-    emitter.origin = {};
-    emitter.drift = {};
+    emitter.positions = new float[emitter.capacity * kSpriteCorners * kPositionFloats]();
+    emitter.colors = new float[emitter.capacity * kSpriteCorners * kColorFloats]();
+    emitter.texcoords = new float[emitter.capacity * kSpriteCorners * kTexcoordFloats]();
     emitter.camera = camera;
-    emitter.enabled = false;
 }
 
 void particleEmitterLoadResources(ParticleEmitter& emitter) {
@@ -134,17 +124,17 @@ uint32_t particleEmitterBuild(ParticleEmitter& emitter, const Vec3& right, const
                                              {rect.uMin, rect.vMax}};
         for (int corner = 0; corner < kSpriteCorners; ++corner) {
             const uint32_t v = i * kSpriteCorners + corner;
-            float* position = emitter.positions + v * 3;
+            float* position = emitter.positions + v * kPositionFloats;
             position[0] = corners[corner].x;
             position[1] = corners[corner].y;
             position[2] = corners[corner].z;
-            float* color = emitter.colors + v * 4;
+            float* color = emitter.colors + v * kColorFloats;
             color[0] = p.x + kColorLift;
             color[1] = p.y + kColorLift;
             color[2] = p.z + kColorLift;
             color[3] = alpha;
-            emitter.texcoords[v * 2] = uv[corner][0];
-            emitter.texcoords[v * 2 + 1] = uv[corner][1];
+            emitter.texcoords[v * kTexcoordFloats] = uv[corner][0];
+            emitter.texcoords[v * kTexcoordFloats + 1] = uv[corner][1];
         }
     }
     return emitter.count * kSpriteCorners;
@@ -164,9 +154,11 @@ void particleEmitterDraw(ParticleEmitter& emitter) {
     glEnableVertexAttribArray(emitter.positionAttrib);
     glEnableVertexAttribArray(emitter.colorAttrib);
     glEnableVertexAttribArray(emitter.texcoordAttrib);
-    glVertexAttribPointer(emitter.positionAttrib, 3, GL_FLOAT, GL_FALSE, 0, emitter.positions);
-    glVertexAttribPointer(emitter.colorAttrib, 4, GL_FLOAT, GL_FALSE, 0, emitter.colors);
-    glVertexAttribPointer(emitter.texcoordAttrib, 2, GL_FLOAT, GL_FALSE, 0, emitter.texcoords);
+    glVertexAttribPointer(emitter.positionAttrib, kPositionFloats, GL_FLOAT, GL_FALSE, 0,
+                          emitter.positions);
+    glVertexAttribPointer(emitter.colorAttrib, kColorFloats, GL_FLOAT, GL_FALSE, 0, emitter.colors);
+    glVertexAttribPointer(emitter.texcoordAttrib, kTexcoordFloats, GL_FLOAT, GL_FALSE, 0,
+                          emitter.texcoords);
     glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(vertices));
     glDisableVertexAttribArray(emitter.positionAttrib);
     glDisableVertexAttribArray(emitter.colorAttrib);

@@ -21,22 +21,12 @@ constexpr float kCornerSigns[kFaceCount][kFaceCorners][3] = {
 // The whole image on every face.
 constexpr float kFaceTexcoords[kFaceCorners][2] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
 
-float offset(float centre, float sign, float h) {
-    return sign < 0 ? centre - h : centre + h;
-}
-
 } // namespace
 
 void texturedCubeInit(TexturedCube& cube) {
-    cube.positions = new float[kCubeVertices * 3]();
-    cube.colors = new float[kCubeVertices * 4]();
-    cube.texcoords = new float[kCubeVertices * 2]();
-    cube.positionAttrib = 0;
-    cube.colorAttrib = 0;
-    cube.texcoordAttrib = 0;
-    cube.program = 0;
-    cube.texture = 0;
-    cube.visible = false;
+    cube.positions = new float[kCubeVertices * kPositionFloats]();
+    cube.colors = new float[kCubeVertices * kColorFloats]();
+    cube.texcoords = new float[kCubeVertices * kTexcoordFloats]();
 }
 
 void texturedCubeLoadResources(TexturedCube& cube) {
@@ -53,14 +43,14 @@ void texturedCubeBuild(TexturedCube& cube) {
     for (int face = 0; face < kFaceCount; ++face) {
         for (int corner = 0; corner < kFaceCorners; ++corner, ++v) {
             const float* sign = kCornerSigns[face][corner];
-            float* position = cube.positions + v * 3;
-            position[0] = offset(cube.x, sign[0], h);
-            position[1] = offset(cube.y, sign[1], h);
-            position[2] = offset(cube.z, sign[2], h);
-            float* color = cube.colors + v * 4;
+            float* position = cube.positions + v * kPositionFloats;
+            position[0] = cube.x + sign[0] * h;
+            position[1] = cube.y + sign[1] * h;
+            position[2] = cube.z + sign[2] * h;
+            float* color = cube.colors + v * kColorFloats;
             color[0] = color[1] = color[2] = color[3] = 1.0f;
-            cube.texcoords[v * 2] = kFaceTexcoords[corner][0];
-            cube.texcoords[v * 2 + 1] = kFaceTexcoords[corner][1];
+            cube.texcoords[v * kTexcoordFloats] = kFaceTexcoords[corner][0];
+            cube.texcoords[v * kTexcoordFloats + 1] = kFaceTexcoords[corner][1];
         }
     }
 }
@@ -82,9 +72,11 @@ void texturedCubeDraw(TexturedCube& cube) {
     glEnableVertexAttribArray(cube.positionAttrib);
     glEnableVertexAttribArray(cube.colorAttrib);
     glEnableVertexAttribArray(cube.texcoordAttrib);
-    glVertexAttribPointer(cube.positionAttrib, 3, GL_FLOAT, GL_FALSE, 0, cube.positions);
-    glVertexAttribPointer(cube.colorAttrib, 4, GL_FLOAT, GL_FALSE, 0, cube.colors);
-    glVertexAttribPointer(cube.texcoordAttrib, 2, GL_FLOAT, GL_FALSE, 0, cube.texcoords);
+    glVertexAttribPointer(cube.positionAttrib, kPositionFloats, GL_FLOAT, GL_FALSE, 0,
+                          cube.positions);
+    glVertexAttribPointer(cube.colorAttrib, kColorFloats, GL_FLOAT, GL_FALSE, 0, cube.colors);
+    glVertexAttribPointer(cube.texcoordAttrib, kTexcoordFloats, GL_FLOAT, GL_FALSE, 0,
+                          cube.texcoords);
     glDrawArrays(GL_QUADS, 0, kCubeVertices);
     glDisableVertexAttribArray(cube.positionAttrib);
     glDisableVertexAttribArray(cube.colorAttrib);
