@@ -1,5 +1,6 @@
 #include "scenes/scene2.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "scenes/scene3.h"
@@ -128,10 +129,7 @@ void scene2Update() {
                         {0.0f, 0.0f, 0.0f, clamp01(1.0f - (t - kTitleFadeOut) * kFadeRate)});
     }
 
-    float k = w / 800.0f;
-    if (k > kMaxWidthFactor) {
-        k = kMaxWidthFactor;
-    }
+    const float k = std::min(w / 800.0f, kMaxWidthFactor);
     const float far = kCubesFar * k;
     const float z =
         !after(t, kCubesMeet) ? far + (kCubesNear - far) * (t / kCubesMeet) : kCubesNear;

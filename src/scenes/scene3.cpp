@@ -1,5 +1,6 @@
 #include "scenes/scene3.h"
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 
@@ -61,10 +62,7 @@ void updateFountain(const Fountain& f, float t) {
     const float y =
         before(t, f.riseEnd) ? 4.25f * ((t - f.start) * 0.5f) + kFountainLow : kFountainHigh;
     // Negative just after the start: the origin begins on the far side of the axis.
-    float r = t - f.radiusZero;
-    if (r > kMaxFountainRadius) {
-        r = kMaxFountainRadius;
-    }
+    const float r = std::min(t - f.radiusZero, kMaxFountainRadius);
     const float angle = t - f.angleShift;
     f.emitter.origin = {r * std::sin(angle), y, r * std::cos(angle)};
     if (before(t, kDoubleEmitEnd)) {
