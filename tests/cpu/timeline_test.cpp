@@ -153,6 +153,23 @@ const char* const kAccepted = "Challenge Accepted!";
 const char* const kCubes = "Not One, But Two Rotating Cubes!";
 const char* const kBillion = "Billion* Cubes!";
 
+// Each scene hands over on the first update whose timer passes its end, and every hand-over
+// sets the timer back to 0 for the next loop.
+TEST(Timeline, EveryHandOverFallsOnItsUpdateInTwoLoops) {
+    const int kUpdates[] = {480, 841, 961, 540, 1201};
+    enterScene(1, 800, 600);
+    for (int loop = 0; loop < 2; ++loop) {
+        for (int32_t scene = 1; scene <= 5; ++scene) {
+            for (int k = 1; k < kUpdates[scene - 1]; ++k) {
+                demoUpdateScene();
+            }
+            EXPECT_EQ(demoState.sceneNumber, scene) << "loop " << loop;
+            demoUpdateScene();
+            EXPECT_EQ(demoState.sceneNumber, scene % 5 + 1) << "loop " << loop;
+        }
+    }
+}
+
 TEST(Scene1, BarsGrowCarryTheRemarksFadeAndCollapse) {
     play(1, 800, 600,
          {
