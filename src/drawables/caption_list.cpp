@@ -16,6 +16,11 @@ constexpr float kSmoothingCap = 16.0f; // keeps the edge from getting softer tha
 constexpr Color kCaptionSetColor{1.0f, 1.0f, 1.0f, 0.667f};
 constexpr float kAtlasSize = static_cast<float>(kFontAtlasSize);
 
+// One corner of a glyph's quad: overlay pixels and atlas coordinates.
+struct GlyphCorner {
+    float x, y, u, v;
+};
+
 const char* textOrEmpty(const char* text) {
     return text != nullptr ? text : "";
 }
@@ -96,24 +101,24 @@ int captionListBuild() {
             const float v0 = static_cast<float>(glyph->atlasY) / kAtlasSize;
             const float u1 = static_cast<float>(glyph->atlasX + glyph->width) / kAtlasSize;
             const float v1 = static_cast<float>(glyph->atlasY + glyph->height) / kAtlasSize;
-            const float corners[kQuadVertices][4] = {
+            const GlyphCorner corners[kQuadVertices] = {
                 {left, top, u0, v0},
                 {right, top, u1, v0},
                 {right, bottom, u1, v1},
                 {left, bottom, u0, v1},
             };
-            for (const auto& corner : corners) {
+            for (const GlyphCorner& corner : corners) {
                 float* position = captions.positions + v * kPositionFloats;
-                position[0] = corner[0];
-                position[1] = corner[1];
+                position[0] = corner.x;
+                position[1] = corner.y;
                 position[2] = kCaptionZ;
                 float* color = captions.colors + v * kColorFloats;
                 color[0] = caption.color.r;
                 color[1] = caption.color.g;
                 color[2] = caption.color.b;
                 color[3] = caption.color.a;
-                captions.texcoords[v * kTexcoordFloats] = corner[2];
-                captions.texcoords[v * kTexcoordFloats + 1] = corner[3];
+                captions.texcoords[v * kTexcoordFloats] = corner.u;
+                captions.texcoords[v * kTexcoordFloats + 1] = corner.v;
                 captions.smoothings[v] = smoothing;
                 ++v;
             }

@@ -10,13 +10,15 @@ void colorPanelBuild(ColorPanel& panel) {
     const float top = panel.y;
     const float right = panel.x + panel.width;
     const float bottom = panel.y + panel.height;
-    const float corners[kColorPanelQuadVertices][2] = {
-        {left, top}, {right, top}, {right, bottom}, {left, bottom}};
+    const Vec3 corners[kColorPanelQuadVertices] = {{left, top, panel.z},
+                                                   {right, top, panel.z},
+                                                   {right, bottom, panel.z},
+                                                   {left, bottom, panel.z}};
     for (int v = 0; v < kColorPanelQuadVertices; ++v) {
         float* position = panel.positions + v * kPositionFloats;
-        position[0] = corners[v][0];
-        position[1] = corners[v][1];
-        position[2] = panel.z;
+        position[0] = corners[v].x;
+        position[1] = corners[v].y;
+        position[2] = corners[v].z;
         float* color = panel.colors + v * kColorFloats;
         color[0] = panel.color.r;
         color[1] = panel.color.g;

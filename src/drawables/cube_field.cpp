@@ -22,7 +22,7 @@ constexpr float kHeightFrequency = 0.333f;
 constexpr float kWeightFalloff = 0.028572f;
 constexpr float kShadeFalloff = 0.021429f;
 
-constexpr float kFaceTexcoords[kFaceCorners][2] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
+constexpr float kFaceTexcoords[kFaceCorners][kTexcoordFloats] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
 
 int32_t columnCount(int32_t n) {
     return n > 0 ? n * n : 0;
@@ -155,7 +155,7 @@ void cubeFieldBuildColumn(float* positions, float* colors, float* texcoords, flo
     const float z1 = centreZ + halfWidth;
     const float y0 = bottomY;
     const float y1 = bottomY + height;
-    const float corners[kColumnVertices][3] = {
+    const float corners[kColumnVertices][kPositionFloats] = {
         {x0, y0, z0}, {x1, y0, z0}, {x1, y1, z0}, {x0, y1, z0}, // side at z0
         {x0, y0, z1}, {x1, y0, z1}, {x1, y1, z1}, {x0, y1, z1}, // side at z1
         {x1, y0, z0}, {x1, y1, z0}, {x1, y1, z1}, {x1, y0, z1}, // side at x1

@@ -118,10 +118,10 @@ uint32_t particleEmitterBuild(ParticleEmitter& emitter, const Vec3& right, const
             {p.x + a.x, p.y + a.y, p.z + a.z},
             {p.x - b.x, p.y - b.y, p.z - b.z},
         };
-        const float uv[kSpriteCorners][2] = {{rect.uMin, rect.vMin},
-                                             {rect.uMax, rect.vMin},
-                                             {rect.uMax, rect.vMax},
-                                             {rect.uMin, rect.vMax}};
+        const float uv[kSpriteCorners][kTexcoordFloats] = {{rect.uMin, rect.vMin},
+                                                           {rect.uMax, rect.vMin},
+                                                           {rect.uMax, rect.vMax},
+                                                           {rect.uMin, rect.vMax}};
         for (int corner = 0; corner < kSpriteCorners; ++corner) {
             const uint32_t v = i * kSpriteCorners + corner;
             float* position = emitter.positions + v * kPositionFloats;

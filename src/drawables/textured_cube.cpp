@@ -9,7 +9,7 @@ constexpr int kFaceCount = 6;
 constexpr int kFaceCorners = 4;
 
 // Offset signs from the centre in x, y, z, face by face, corners 0 to 3.
-constexpr float kCornerSigns[kFaceCount][kFaceCorners][3] = {
+constexpr float kCornerSigns[kFaceCount][kFaceCorners][kPositionFloats] = {
     {{-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1}}, // z = cz - h
     {{-1, -1, 1}, {1, -1, 1}, {1, 1, 1}, {-1, 1, 1}},     // z = cz + h
     {{-1, -1, -1}, {1, -1, -1}, {1, -1, 1}, {-1, -1, 1}}, // y = cy - h
@@ -19,7 +19,7 @@ constexpr float kCornerSigns[kFaceCount][kFaceCorners][3] = {
 };
 
 // The whole image on every face.
-constexpr float kFaceTexcoords[kFaceCorners][2] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
+constexpr float kFaceTexcoords[kFaceCorners][kTexcoordFloats] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
 
 } // namespace
 

@@ -86,7 +86,7 @@ void showCredit(const Credit& credit, float lineWidth, float t, float bx, float 
                bx + kPanelMargin, y);
     captionColorSet(demoState.captionSlot1, kBlack);
     captionSet(slotIndex(demoState.captionSlot2), scene5LineText, kLineScale,
-               bw + bx - lineWidth - kPanelMargin, y + kLineDrop);
+               bx + bw - lineWidth - kPanelMargin, y + kLineDrop);
     captionColorSet(demoState.captionSlot2, kBlack);
 }
 
