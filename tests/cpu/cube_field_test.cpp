@@ -53,16 +53,26 @@ TEST(CubeField, EveryVertexOfAColumn) {
     }
 }
 
+// Every column's weight and height, element i * N + j.
 TEST(CubeField, SwitchOnMakesTheNextUpdateRecomputeTheWeights) {
     Field field(16);
-    field.f.weightFn = [](float, float) { return 0.5f; };
+    const auto all = [&](const float* values, auto want) {
+        for (int c = 0; c < 256; ++c) {
+            ASSERT_EQ(values[c], want(float(c / 16), float(c % 16))) << "column " << c;
+        }
+    };
+    field.f.weightFn = [](float i, float j) { return i + j / 16; };
+    field.f.heightFn = [](float i, float j, float phase) { return i * j + phase; };
+    field.f.phase = 0.5f;
     cubeFieldUpdateHeights(field.f);
     field.f.weightFn = [](float, float) { return 0.25f; };
     cubeFieldUpdateHeights(field.f); // the weights are kept between switch-ons
-    EXPECT_EQ(field.f.weights[37], 0.5f);
+    all(field.f.weights, [](float i, float j) { return i + j / 16; });
+    all(field.f.heights, [](float i, float j) { return i * j + 0.5f; });
     cubeFieldSwitchOn(field.f);
     cubeFieldUpdateHeights(field.f);
-    EXPECT_TRUE(field.f.visible == 1 && field.f.weights[37] == 0.25f);
+    EXPECT_EQ(field.f.visible, 1);
+    all(field.f.weights, [](float, float) { return 0.25f; });
 }
 
 TEST(CubeFieldDefaults, BoundaryValues) {
