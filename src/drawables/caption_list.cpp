@@ -4,12 +4,14 @@
 
 #include "app/demo_state.h"
 #include "drawables/glyph_table.h"
+#include "render/quad_arrays.h"
 #include "render/shaders.h"
 #include "render/texture.h"
 
 namespace {
 
 constexpr int kQuadVertices = 4;
+constexpr int kSmoothingFloats = 1;    // edge softness, one float a vertex
 constexpr float kBaselineDrop = 35.0f; // font pixels from the top of the line to the baseline
 constexpr float kSmoothingScale = 5.0f;
 constexpr float kSmoothingCap = 16.0f; // keeps the edge from getting softer than 1/16
@@ -33,7 +35,7 @@ void captionListInit() {
     captions.positions = new float[MAX_TEXT_VERTICES * kPositionFloats]();
     captions.colors = new float[MAX_TEXT_VERTICES * kColorFloats]();
     captions.texcoords = new float[MAX_TEXT_VERTICES * kTexcoordFloats]();
-    captions.smoothings = new float[MAX_TEXT_VERTICES]();
+    captions.smoothings = new float[MAX_TEXT_VERTICES * kSmoothingFloats]();
 }
 
 void captionListLoadResources() {
@@ -119,7 +121,7 @@ int captionListBuild() {
                 color[3] = caption.color.a;
                 captions.texcoords[v * kTexcoordFloats] = corner.u;
                 captions.texcoords[v * kTexcoordFloats + 1] = corner.v;
-                captions.smoothings[v] = smoothing;
+                captions.smoothings[v * kSmoothingFloats] = smoothing;
                 ++v;
             }
             budget -= kQuadVertices;
@@ -133,25 +135,12 @@ int captionListBuild() {
 // blending. The draw is issued even when nothing was laid out.
 void captionListDraw() {
     const int vertices = captionListBuild();
-    glUseProgram(captions.program);
-    glUniform1i(glGetUniformLocation(captions.program, "sampler"), 0);
-    glBindTexture(GL_TEXTURE_2D, captions.fontTexture);
-    glEnableVertexAttribArray(captions.positionAttrib);
-    glEnableVertexAttribArray(captions.colorAttrib);
-    glEnableVertexAttribArray(captions.texcoordAttrib);
-    glEnableVertexAttribArray(captions.smoothingAttrib);
-    glVertexAttribPointer(captions.positionAttrib, kPositionFloats, GL_FLOAT, GL_FALSE, 0,
-                          captions.positions);
-    glVertexAttribPointer(captions.colorAttrib, kColorFloats, GL_FLOAT, GL_FALSE, 0,
-                          captions.colors);
-    glVertexAttribPointer(captions.texcoordAttrib, kTexcoordFloats, GL_FLOAT, GL_FALSE, 0,
-                          captions.texcoords);
-    glVertexAttribPointer(captions.smoothingAttrib, 1, GL_FLOAT, GL_FALSE, 0, captions.smoothings);
-    glDrawArrays(GL_QUADS, 0, vertices);
-    glDisableVertexAttribArray(captions.positionAttrib);
-    glDisableVertexAttribArray(captions.colorAttrib);
-    glDisableVertexAttribArray(captions.texcoordAttrib);
-    glDisableVertexAttribArray(captions.smoothingAttrib);
+    useTexturedProgram(captions.program, captions.fontTexture);
+    drawQuadArrays({{captions.positionAttrib, kPositionFloats, captions.positions},
+                    {captions.colorAttrib, kColorFloats, captions.colors},
+                    {captions.texcoordAttrib, kTexcoordFloats, captions.texcoords},
+                    {captions.smoothingAttrib, kSmoothingFloats, captions.smoothings}},
+                   vertices);
 }
 
 void captionListFree() {

@@ -1,5 +1,7 @@
 #include "drawables/color_panel.h"
 
+#include "render/quad_arrays.h"
+
 void colorPanelInit(ColorPanel& panel) {
     panel.positions = new float[kColorPanelVertices * kPositionFloats]();
     panel.colors = new float[kColorPanelVertices * kColorFloats]();
@@ -32,14 +34,9 @@ void colorPanelBuild(ColorPanel& panel) {
 void colorPanelDraw(ColorPanel& panel) {
     colorPanelBuild(panel);
     glUseProgram(panel.program);
-    glEnableVertexAttribArray(panel.positionAttrib);
-    glEnableVertexAttribArray(panel.colorAttrib);
-    glVertexAttribPointer(panel.positionAttrib, kPositionFloats, GL_FLOAT, GL_FALSE, 0,
-                          panel.positions);
-    glVertexAttribPointer(panel.colorAttrib, kColorFloats, GL_FLOAT, GL_FALSE, 0, panel.colors);
-    glDrawArrays(GL_QUADS, 0, kColorPanelQuadVertices);
-    glDisableVertexAttribArray(panel.positionAttrib);
-    glDisableVertexAttribArray(panel.colorAttrib);
+    drawQuadArrays({{panel.positionAttrib, kPositionFloats, panel.positions},
+                    {panel.colorAttrib, kColorFloats, panel.colors}},
+                   kColorPanelQuadVertices);
 }
 
 void colorPanelFree(ColorPanel& panel) {

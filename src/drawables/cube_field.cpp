@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "render/quad_arrays.h"
 #include "render/shaders.h"
 #include "render/texture.h"
 
@@ -184,21 +185,11 @@ void cubeFieldDraw(CubeField& field) {
     if (columns <= 0) {
         return;
     }
-    glUseProgram(field.program);
-    glUniform1i(glGetUniformLocation(field.program, "sampler"), 0);
-    glBindTexture(GL_TEXTURE_2D, field.texture);
-    glEnableVertexAttribArray(field.positionAttrib);
-    glEnableVertexAttribArray(field.colorAttrib);
-    glEnableVertexAttribArray(field.texcoordAttrib);
-    glVertexAttribPointer(field.positionAttrib, kPositionFloats, GL_FLOAT, GL_FALSE, 0,
-                          field.positions);
-    glVertexAttribPointer(field.colorAttrib, kColorFloats, GL_FLOAT, GL_FALSE, 0, field.colors);
-    glVertexAttribPointer(field.texcoordAttrib, kTexcoordFloats, GL_FLOAT, GL_FALSE, 0,
-                          field.texcoords);
-    glDrawArrays(GL_QUADS, 0, columns * kColumnVertices);
-    glDisableVertexAttribArray(field.positionAttrib);
-    glDisableVertexAttribArray(field.colorAttrib);
-    glDisableVertexAttribArray(field.texcoordAttrib);
+    useTexturedProgram(field.program, field.texture);
+    drawQuadArrays({{field.positionAttrib, kPositionFloats, field.positions},
+                    {field.colorAttrib, kColorFloats, field.colors},
+                    {field.texcoordAttrib, kTexcoordFloats, field.texcoords}},
+                   columns * kColumnVertices);
 }
 
 void cubeFieldFree(CubeField& field) {

@@ -1,5 +1,6 @@
 #include "drawables/particle_emitter.h"
 
+#include "render/quad_arrays.h"
 #include "render/shaders.h"
 #include "render/texture.h"
 
@@ -148,21 +149,11 @@ void particleEmitterDraw(ParticleEmitter& emitter) {
     }
     const uint32_t vertices =
         particleEmitterBuild(emitter, emitter.camera->cameraRight, emitter.camera->cameraUp);
-    glUseProgram(emitter.program);
-    glUniform1i(glGetUniformLocation(emitter.program, "sampler"), 0);
-    glBindTexture(GL_TEXTURE_2D, emitter.texture);
-    glEnableVertexAttribArray(emitter.positionAttrib);
-    glEnableVertexAttribArray(emitter.colorAttrib);
-    glEnableVertexAttribArray(emitter.texcoordAttrib);
-    glVertexAttribPointer(emitter.positionAttrib, kPositionFloats, GL_FLOAT, GL_FALSE, 0,
-                          emitter.positions);
-    glVertexAttribPointer(emitter.colorAttrib, kColorFloats, GL_FLOAT, GL_FALSE, 0, emitter.colors);
-    glVertexAttribPointer(emitter.texcoordAttrib, kTexcoordFloats, GL_FLOAT, GL_FALSE, 0,
-                          emitter.texcoords);
-    glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(vertices));
-    glDisableVertexAttribArray(emitter.positionAttrib);
-    glDisableVertexAttribArray(emitter.colorAttrib);
-    glDisableVertexAttribArray(emitter.texcoordAttrib);
+    useTexturedProgram(emitter.program, emitter.texture);
+    drawQuadArrays({{emitter.positionAttrib, kPositionFloats, emitter.positions},
+                    {emitter.colorAttrib, kColorFloats, emitter.colors},
+                    {emitter.texcoordAttrib, kTexcoordFloats, emitter.texcoords}},
+                   static_cast<GLsizei>(vertices));
 }
 
 void particleEmitterFree(ParticleEmitter& emitter) {

@@ -1,5 +1,7 @@
 #include "drawables/textured_cube.h"
 
+#include "render/camera.h"
+#include "render/quad_arrays.h"
 #include "render/shaders.h"
 #include "render/texture.h"
 
@@ -62,25 +64,13 @@ void texturedCubeDraw(TexturedCube& cube) {
         return;
     }
     glPushMatrix();
-    glRotatef(cube.rotX, 1.0f, 0.0f, 0.0f);
-    glRotatef(cube.rotY, 0.0f, 1.0f, 0.0f);
-    glRotatef(cube.rotZ, 0.0f, 0.0f, 1.0f);
+    rotateXYZ(cube.rotX, cube.rotY, cube.rotZ);
     texturedCubeBuild(cube);
-    glUseProgram(cube.program);
-    glUniform1i(glGetUniformLocation(cube.program, "sampler"), 0);
-    glBindTexture(GL_TEXTURE_2D, cube.texture);
-    glEnableVertexAttribArray(cube.positionAttrib);
-    glEnableVertexAttribArray(cube.colorAttrib);
-    glEnableVertexAttribArray(cube.texcoordAttrib);
-    glVertexAttribPointer(cube.positionAttrib, kPositionFloats, GL_FLOAT, GL_FALSE, 0,
-                          cube.positions);
-    glVertexAttribPointer(cube.colorAttrib, kColorFloats, GL_FLOAT, GL_FALSE, 0, cube.colors);
-    glVertexAttribPointer(cube.texcoordAttrib, kTexcoordFloats, GL_FLOAT, GL_FALSE, 0,
-                          cube.texcoords);
-    glDrawArrays(GL_QUADS, 0, kCubeVertices);
-    glDisableVertexAttribArray(cube.positionAttrib);
-    glDisableVertexAttribArray(cube.colorAttrib);
-    glDisableVertexAttribArray(cube.texcoordAttrib);
+    useTexturedProgram(cube.program, cube.texture);
+    drawQuadArrays({{cube.positionAttrib, kPositionFloats, cube.positions},
+                    {cube.colorAttrib, kColorFloats, cube.colors},
+                    {cube.texcoordAttrib, kTexcoordFloats, cube.texcoords}},
+                   kCubeVertices);
     glPopMatrix();
 }
 
