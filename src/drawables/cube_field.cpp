@@ -1,5 +1,6 @@
 #include "drawables/cube_field.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "render/quad_arrays.h"
@@ -40,7 +41,7 @@ float cubeFieldCentreWeight(float i, float j, float centre) {
     const float dx = i - centre;
     const float dy = j - centre;
     const float w = (dx * dx + dy * dy) * kWeightFalloff;
-    return w <= 1.0f ? w : 1.0f;
+    return std::min(w, 1.0f);
 }
 
 // A ring: 0 at the centre, 1 on a band, folded back down beyond e = 2.
@@ -51,13 +52,7 @@ float cubeFieldRingShade(float i, float j, float centre) {
     if (e > 2.0f) {
         e = (4.0f - e) * 0.5f;
     }
-    if (e > 1.0f) {
-        return 1.0f;
-    }
-    if (e < 0.0f) {
-        return 0.0f;
-    }
-    return e;
+    return std::clamp(e, 0.0f, 1.0f);
 }
 
 float defaultWeight(float i, float j) {

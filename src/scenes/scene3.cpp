@@ -41,6 +41,8 @@ constexpr float kStartTargetY = 12.0f;
 
 constexpr float kDoubleEmitEnd = 12.75f;
 constexpr float kEmitEnd = 14.25f;
+// Each fountain rises from kFountainLow to kFountainHigh in its first kRiseTime seconds.
+constexpr float kRiseTime = 2.0f;
 constexpr float kFountainLow = -1.75f;
 constexpr float kFountainHigh = 2.5f;
 constexpr float kMaxFountainRadius = 3.5f;
@@ -50,7 +52,6 @@ constexpr float kEnd = 16.0f;
 struct Fountain {
     ParticleEmitter& emitter;
     float start;      // T
-    float riseEnd;    // T + 2
     float radiusZero; // R: the spiral passes the axis here
     float angleShift; // P
 };
@@ -59,8 +60,8 @@ void updateFountain(const Fountain& f, float t) {
     if (!after(t, f.start)) {
         return;
     }
-    const float y =
-        before(t, f.riseEnd) ? 4.25f * ((t - f.start) * 0.5f) + kFountainLow : kFountainHigh;
+    const float y = before(t, f.start + kRiseTime) ? 4.25f * ((t - f.start) * 0.5f) + kFountainLow
+                                                   : kFountainHigh;
     // Negative just after the start: the origin begins on the far side of the axis.
     const float r = std::min(t - f.radiusZero, kMaxFountainRadius);
     const float angle = t - f.angleShift;
@@ -183,9 +184,9 @@ void scene3Update() {
         target = {0.0f, kStartTargetY - kStartTargetY * s, 0.0f};
     }
 
-    updateFountain({emitterA, 2.0f, 4.0f, 2.33f, 0.0f}, t);
-    updateFountain({emitterB, 4.1f, 6.1f, 4.43f, 2.0f}, t);
-    updateFountain({emitterC, 6.2f, 8.2f, 6.53f, 4.0f}, t);
+    updateFountain({emitterA, 2.0f, 2.33f, 0.0f}, t);
+    updateFountain({emitterB, 4.1f, 4.43f, 2.0f}, t);
+    updateFountain({emitterC, 6.2f, 6.53f, 4.0f}, t);
 
     demoState.cameraTarget = target;
     demoState.cameraEye = eye;

@@ -1,6 +1,7 @@
 #include "scenes/scene5.h"
 
 #include <cmath>
+#include <cstdio>
 #include <initializer_list>
 
 #include "scenes/scene1.h"
@@ -65,12 +66,7 @@ void setRoomBrightness(float brightness) {
 }
 
 void copyText(char (&buffer)[kScene5TextSize], const char* text) {
-    int n = 0;
-    while (n < kScene5TextSize - 1 && text[n] != '\0') {
-        buffer[n] = text[n];
-        ++n;
-    }
-    buffer[n] = '\0';
+    std::snprintf(buffer, sizeof buffer, "%s", text);
 }
 
 // Refilled from the plain text every frame, so the settled prefix never changes back.
