@@ -27,7 +27,8 @@ constexpr float kShadeFalloff = 0.021429f;
 constexpr float kFaceTexcoords[kFaceCorners][kTexcoordFloats] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
 
 int32_t columnCount(int32_t n) {
-    return n > 0 ? n * n : 0;
+    const int32_t positive = std::max(n, 0);
+    return positive * positive;
 }
 
 } // namespace
@@ -48,11 +49,10 @@ float cubeFieldCentreWeight(float i, float j, float centre) {
 float cubeFieldRingShade(float i, float j, float centre) {
     const float dx = i - centre;
     const float dy = j - centre;
-    float e = (dx * dx + dy * dy) * kShadeFalloff;
-    if (e > 2.0f) {
-        e = (4.0f - e) * 0.5f;
-    }
-    return std::clamp(e, 0.0f, 1.0f);
+    const float e = (dx * dx + dy * dy) * kShadeFalloff;
+    // Up to e = 2 the result is e (1 from e = 1 on); beyond, it folds back down as (4 - e) / 2.
+    // The smaller of the two is the same wherever either reaches 1.
+    return std::clamp(std::min(e, (4.0f - e) * 0.5f), 0.0f, 1.0f);
 }
 
 float defaultWeight(float i, float j) {
@@ -115,10 +115,7 @@ void cubeFieldUpdateHeights(CubeField& field) {
 }
 
 int32_t cubeFieldBuild(CubeField& field) {
-    const int32_t n = field.size;
-    if (n <= 0) {
-        return 0;
-    }
+    const int32_t n = field.size; // no columns at all when n <= 0
     const float span = static_cast<float>(n) * kColumnPitch - kColumnGap;
     const float start = kFirstCentreInset - span * 0.5f;
     int32_t c = 0;

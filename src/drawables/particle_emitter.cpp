@@ -1,5 +1,7 @@
 #include "drawables/particle_emitter.h"
 
+#include <algorithm>
+
 #include "render/quad_arrays.h"
 #include "render/shaders.h"
 #include "render/texture.h"
@@ -76,10 +78,7 @@ void particleStep(Particle& particle, const Vec3& drift, float dt) {
     particle.velocity.x *= k;
     particle.velocity.y *= k;
     particle.velocity.z *= k;
-    particle.life -= dt;
-    if (particle.life < 0.0f) {
-        particle.life = 0.0f;
-    }
+    particle.life = std::max(particle.life - dt, 0.0f);
 }
 
 // A dead record is replaced by the last one, which is tested again in its new place; a dead

@@ -1,5 +1,7 @@
 #include "scenes/scene1.h"
 
+#include <algorithm>
+
 #include "scenes/scene2.h"
 #include "scenes/timeline.h"
 
@@ -51,10 +53,7 @@ void emptyRemarks() {
 void collapseBar(ColorPanel& bar, float vstep, float hstep) {
     if (bar.height > kCollapseMinHeight) {
         bar.y += vstep;
-        bar.height -= vstep;
-        if (bar.height < 1.0f) {
-            bar.height = 1.0f;
-        }
+        bar.height = std::max(bar.height - vstep, 1.0f);
     } else {
         bar.x += hstep;
         bar.width -= hstep;
@@ -149,9 +148,7 @@ void scene1Update() {
         }
         // Not cut back to fifth: bar B may end up to one step taller.
         const bool complete = bar.height >= fifth;
-        if (bar.height < 1.0f) {
-            bar.height = 1.0f;
-        }
+        bar.height = std::max(bar.height, 1.0f);
         if (complete) {
             captionSet(slotIndex(demoState.captionSlot3), kAccepted, kAcceptedScale,
                        (w - scene1AcceptedWidth) * 0.5f, 0.666f * h + 0.5f * fifth - kAcceptedRise);

@@ -1,5 +1,6 @@
 #include "scenes/scene5.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <initializer_list>
@@ -188,12 +189,7 @@ void scene5Update() {
         ColorPanel& panel = colorPanelA;
         const float step = (kPanelWidthsPerSecond * w) * dt;
         if (before(t, kSlideInEnd)) {
-            if (panel.x < 0.0f) {
-                panel.x += step;
-            }
-            if (!(panel.x < 0.0f)) {
-                panel.x = 0.0f;
-            }
+            panel.x = std::min(panel.x + step, 0.0f);
         }
         if (after(t, kSlideOutStart) && panel.x < w) {
             panel.x += step;
