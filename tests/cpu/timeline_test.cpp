@@ -88,8 +88,8 @@ struct Probe {
     const char* text = nullptr; // a caption's text, when given
 };
 
-// The program's start state on a screen of the given size (its three captions added, nothing
-// on, the camera at its default), run through the hand-overs up to scene n.
+// The program's start state on a screen of the given size, with its three captions, run through
+// the hand-overs up to scene n.
 void enterScene(int32_t n, uint32_t width, uint32_t height) {
     demoState.screenWidth = width;
     demoState.screenHeight = height;
@@ -103,22 +103,11 @@ void enterScene(int32_t n, uint32_t width, uint32_t height) {
     std::tie(scene1Time, scene2Time, scene3Time, scene4Time, scene5Time) =
         std::tuple(kStartTimes[0], kStartTimes[1], kStartTimes[2], kStartTimes[3], kStartTimes[4]);
     scrambleState = kStartScramble;
-    demoState.cameraEye = {0.0f, 0.0f, 5.0f};
-    demoState.cameraTarget = {};
+    // What the scenes' set-ups leave as they find it and a probe reads.
     for (TexturedCube* b : {&boxA, &boxB}) {
-        b->visible = false;
-        b->x = b->y = b->z = b->rotX = b->rotY = b->rotZ = 0.0f;
+        b->rotX = b->rotY = b->rotZ = 0.0f;
     }
-    for (CubeField* f : {&fieldA, &fieldB, &fieldC, &fieldD}) {
-        f->visible = f->weightsReady = 0;
-        f->originX = f->originY = f->originZ = f->phase = 0.0f;
-        f->brightness = 1.0f;
-    }
-    for (ParticleEmitter* e : {&emitterA, &emitterB, &emitterC}) {
-        e->enabled = false;
-        e->count = 0;
-        e->origin = e->drift = {};
-    }
+    emitterA.origin = {};
     scene1Setup();
     while (demoState.sceneNumber != n) {
         demoUpdateScene();
