@@ -6,9 +6,9 @@
 #include "scenes/timeline.h"
 
 float scene1Time = 0.0f;
-float scene1Line1Width = 0.0f;
-float scene1Line2Width = 0.0f;
-float scene1AcceptedWidth = 0.0f;
+float scene1Line1Width;    // zero until the set-up measures it
+float scene1Line2Width;    // zero until the set-up measures it
+float scene1AcceptedWidth; // zero until the set-up measures it
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "scenes/timeline.h"
 
 float scene2Time = 0.0f;
-float scene2TitleWidth = 0.0f;
+float scene2TitleWidth; // zero until the set-up measures it
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "scenes/timeline.h"
 
 float scene3Time = 0.0f;
-float scene3TitleWidth = 0.0f;
+float scene3TitleWidth; // zero until the set-up measures it
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include "scenes/timeline.h"
 
 float scene5Time = 0.0f;
-float scene5NamesWidth = 0.0f;
-float scene5MissingWidth = 0.0f;
-float scene5EndWidth = 0.0f;
+float scene5NamesWidth;   // zero until the set-up measures it
+float scene5MissingWidth; // zero until the set-up measures it
+float scene5EndWidth;     // zero until the set-up measures it
 char scene5HeadingText[kScene5TextSize] = {};
 char scene5LineText[kScene5TextSize] = {};
 // Never reseeded: every pass of the scene continues the same sequence.
