@@ -1,6 +1,7 @@
 #include "drawables/caption_list.h"
 
 #include <algorithm>
+#include <span>
 
 #include "app/demo_state.h"
 #include "drawables/glyph_table.h"
@@ -84,8 +85,7 @@ float textWidth(const char* text, float scale) {
 int captionListBuild() {
     int budget = MAX_TEXT_VERTICES;
     int v = 0;
-    for (uint32_t i = 0; i < captions.count; ++i) {
-        const Caption& caption = captions.items[i];
+    for (const Caption& caption : std::span(captions.items, captions.count)) {
         const float s = caption.scale;
         float pen = caption.x;
         const float baseline = caption.y + kBaselineDrop * s;

@@ -16,16 +16,18 @@ void colorPanelBuild(ColorPanel& panel) {
                                                    {right, top, panel.z},
                                                    {right, bottom, panel.z},
                                                    {left, bottom, panel.z}};
-    for (int v = 0; v < kColorPanelQuadVertices; ++v) {
-        float* position = panel.positions + v * kPositionFloats;
-        position[0] = corners[v].x;
-        position[1] = corners[v].y;
-        position[2] = corners[v].z;
-        float* color = panel.colors + v * kColorFloats;
+    float* position = panel.positions;
+    float* color = panel.colors;
+    for (const Vec3& corner : corners) {
+        position[0] = corner.x;
+        position[1] = corner.y;
+        position[2] = corner.z;
         color[0] = panel.color.r;
         color[1] = panel.color.g;
         color[2] = panel.color.b;
         color[3] = panel.color.a;
+        position += kPositionFloats;
+        color += kColorFloats;
     }
 }
 

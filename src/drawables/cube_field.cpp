@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <ranges>
 
 #include "render/quad_arrays.h"
 #include "render/shaders.h"
@@ -93,8 +94,8 @@ void cubeFieldSwitchOn(CubeField& field) {
 
 void cubeFieldComputeWeights(CubeField& field) {
     const int32_t n = field.size;
-    for (int32_t i = 0; i < n; ++i) {
-        for (int32_t j = 0; j < n; ++j) {
+    for (const int32_t i : std::views::iota(0, n)) {
+        for (const int32_t j : std::views::iota(0, n)) {
             field.weights[i * n + j] = field.weightFn(static_cast<float>(i), static_cast<float>(j));
         }
     }
@@ -106,8 +107,8 @@ void cubeFieldUpdateHeights(CubeField& field) {
         cubeFieldComputeWeights(field);
     }
     const int32_t n = field.size;
-    for (int32_t i = 0; i < n; ++i) {
-        for (int32_t j = 0; j < n; ++j) {
+    for (const int32_t i : std::views::iota(0, n)) {
+        for (const int32_t j : std::views::iota(0, n)) {
             field.heights[i * n + j] =
                 field.heightFn(static_cast<float>(i), static_cast<float>(j), field.phase);
         }
@@ -119,8 +120,8 @@ int32_t cubeFieldBuild(CubeField& field) {
     const float span = static_cast<float>(n) * kColumnPitch - kColumnGap;
     const float start = kFirstCentreInset - span * 0.5f;
     int32_t c = 0;
-    for (int32_t i = 0; i < n; ++i) {
-        for (int32_t j = 0; j < n; ++j) {
+    for (const int32_t i : std::views::iota(0, n)) {
+        for (const int32_t j : std::views::iota(0, n)) {
             const float fi = static_cast<float>(i);
             const float fj = static_cast<float>(j);
             const float centreX = fi * kColumnPitch + field.originX + start;
@@ -155,16 +156,18 @@ void cubeFieldBuildColumn(float* positions, float* colors, float* texcoords, flo
         {x0, y1, z0}, {x1, y1, z0}, {x1, y1, z1}, {x0, y1, z1}, // top
         {x0, y0, z0}, {x0, y1, z0}, {x0, y1, z1}, {x0, y0, z1}, // side at x0
     };
-    for (int v = 0; v < kColumnVertices; ++v) {
-        positions[v * kPositionFloats] = corners[v][0];
-        positions[v * kPositionFloats + 1] = corners[v][1];
-        positions[v * kPositionFloats + 2] = corners[v][2];
+    int v = 0;
+    for (const auto& corner : corners) {
+        positions[v * kPositionFloats] = corner[0];
+        positions[v * kPositionFloats + 1] = corner[1];
+        positions[v * kPositionFloats + 2] = corner[2];
         colors[v * kColorFloats] = grey;
         colors[v * kColorFloats + 1] = grey;
         colors[v * kColorFloats + 2] = grey;
         colors[v * kColorFloats + 3] = 1.0f;
         texcoords[v * kTexcoordFloats] = kFaceTexcoords[v % kFaceCorners][0];
         texcoords[v * kTexcoordFloats + 1] = kFaceTexcoords[v % kFaceCorners][1];
+        ++v;
     }
 }
 

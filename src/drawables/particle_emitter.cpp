@@ -1,6 +1,7 @@
 #include "drawables/particle_emitter.h"
 
 #include <algorithm>
+#include <span>
 
 #include "render/quad_arrays.h"
 #include "render/shaders.h"
@@ -104,8 +105,8 @@ void particleEmitterUpdate(ParticleEmitter& emitter, float dt) {
 uint32_t particleEmitterBuild(ParticleEmitter& emitter, const Vec3& right, const Vec3& up) {
     const Vec3 sum{right.x + up.x, right.y + up.y, right.z + up.z};
     const Vec3 difference{right.x - up.x, right.y - up.y, right.z - up.z};
-    for (uint32_t i = 0; i < emitter.count; ++i) {
-        const Particle& particle = emitter.particles[i];
+    uint32_t v = 0;
+    for (const Particle& particle : std::span(emitter.particles, emitter.count)) {
         const Vec3& p = particle.position;
         const float alpha = particle.life * kAlphaPerLife;
         const float half = (alpha * 0.5f) * kSpriteSpan;
@@ -122,19 +123,20 @@ uint32_t particleEmitterBuild(ParticleEmitter& emitter, const Vec3& right, const
                                                            {rect.uMax, rect.vMin},
                                                            {rect.uMax, rect.vMax},
                                                            {rect.uMin, rect.vMax}};
-        for (int corner = 0; corner < kSpriteCorners; ++corner) {
-            const uint32_t v = i * kSpriteCorners + corner;
+        for (const Vec3& corner : corners) {
+            const float* st = uv[v % kSpriteCorners];
             float* position = emitter.positions + v * kPositionFloats;
-            position[0] = corners[corner].x;
-            position[1] = corners[corner].y;
-            position[2] = corners[corner].z;
+            position[0] = corner.x;
+            position[1] = corner.y;
+            position[2] = corner.z;
             float* color = emitter.colors + v * kColorFloats;
             color[0] = p.x + kColorLift;
             color[1] = p.y + kColorLift;
             color[2] = p.z + kColorLift;
             color[3] = alpha;
-            emitter.texcoords[v * kTexcoordFloats] = uv[corner][0];
-            emitter.texcoords[v * kTexcoordFloats + 1] = uv[corner][1];
+            emitter.texcoords[v * kTexcoordFloats] = st[0];
+            emitter.texcoords[v * kTexcoordFloats + 1] = st[1];
+            ++v;
         }
     }
     return emitter.count * kSpriteCorners;

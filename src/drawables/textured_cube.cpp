@@ -42,17 +42,18 @@ void texturedCubeLoadResources(TexturedCube& cube) {
 void texturedCubeBuild(TexturedCube& cube) {
     const float h = cube.halfSize;
     int v = 0;
-    for (int face = 0; face < kFaceCount; ++face) {
-        for (int corner = 0; corner < kFaceCorners; ++corner, ++v) {
-            const float* sign = kCornerSigns[face][corner];
+    for (const auto& face : kCornerSigns) {
+        for (const auto& sign : face) {
+            const float* uv = kFaceTexcoords[v % kFaceCorners];
             float* position = cube.positions + v * kPositionFloats;
             position[0] = cube.x + sign[0] * h;
             position[1] = cube.y + sign[1] * h;
             position[2] = cube.z + sign[2] * h;
             float* color = cube.colors + v * kColorFloats;
             color[0] = color[1] = color[2] = color[3] = 1.0f;
-            cube.texcoords[v * kTexcoordFloats] = kFaceTexcoords[corner][0];
-            cube.texcoords[v * kTexcoordFloats + 1] = kFaceTexcoords[corner][1];
+            cube.texcoords[v * kTexcoordFloats] = uv[0];
+            cube.texcoords[v * kTexcoordFloats + 1] = uv[1];
+            ++v;
         }
     }
 }

@@ -164,7 +164,8 @@ void scene3Update() {
         captionSet(slotIndex(demoState.captionSlot1), kTitle, kTitleScale,
                    panel.x + (panel.width - scene3TitleWidth) * 0.5f,
                    panel.y + 0.5f * fifth - kTitleRise * (h / kTitleRiseHeight));
-        captionColorSet(demoState.captionSlot1, {0.0f, 0.0f, 0.0f, clamp01(t - 1.0f)});
+        // Its alpha, clamp(t - 1), is 1 throughout this window.
+        captionColorSet(demoState.captionSlot1, {0.0f, 0.0f, 0.0f, 1.0f});
     }
     if (after(t, kTitleFadeOut)) {
         captionColorSet(demoState.captionSlot1,

@@ -99,10 +99,11 @@ TEST(ParticleStep, MovesWithTheDriftSlowsDownAndDiesAtTheHundredAndTwentyFirstSt
 }
 
 // Four particles at (1, 2, 3), one per sprite, life 1.5: alpha 0.75 and half-size
-// 0.75 * 0.5 * 0.333 = 0.124875, with right (0.6, 0, 0.8) and up (0, 1, 0), so that
+// 0.75 * 0.5 * 0.333 = 0.124875, with right (0.6, 0, 0.8) and up (0.1, 1, 0.2), so that
 // A = (right + up) * 0.124875 and B = (right - up) * 0.124875.
 TEST_F(ParticleEmitterTest, EveryCornerOfTheFourSprites) {
-    const float a[3] = {0.074925f, 0.124875f, 0.0999f}, b[3] = {0.074925f, -0.124875f, 0.0999f};
+    const float a[3] = {0.0874125f, 0.124875f, 0.124875f},
+                b[3] = {0.0624375f, -0.124875f, 0.074925f};
     const float kSigns[4][2] = {{-1, 0}, {0, 1}, {1, 0}, {0, -1}}; // p - A, p + B, p + A, p - B
     const float kRects[4][4] = {
         {0, 0, 0.5f, 0.5f}, {0.5f, 0, 1, 0.5f}, {0, 0.5f, 0.5f, 1}, {0.5f, 0.5f, 1, 1}};
@@ -110,7 +111,7 @@ TEST_F(ParticleEmitterTest, EveryCornerOfTheFourSprites) {
     for (int32_t k = 0; k < 4; ++k) {
         e.particles[k] = Particle{{1, 2, 3}, {}, 1.5f, k};
     }
-    ASSERT_EQ(particleEmitterBuild(e, {0.6f, 0, 0.8f}, {0, 1, 0}), 16u);
+    ASSERT_EQ(particleEmitterBuild(e, {0.6f, 0, 0.8f}, {0.1f, 1, 0.2f}), 16u);
     for (int v = 0; v < 16; ++v) {
         SCOPED_TRACE(v);
         const float* sign = kSigns[v % 4];

@@ -26,7 +26,8 @@ const uint32_t kStartScramble = scrambleState;
 // colour; a caption's scale, x, y and colour (its text goes to shownText); the camera's eye and
 // target; a box's visible, centre and rotations; an emitter's enabled, count, origin and drift; a
 // field's visible, origin, brightness, phase and, at column (24, 23) of fieldA or (5, 3) of the
-// small fields, its height, weight and shade; the nine on switches; the scene number.
+// small fields, its height, weight and shade; the nine on switches; the four fields' brightness;
+// the scene number.
 using Part = std::vector<float> (*)();
 const char* shownText = nullptr;
 
@@ -66,6 +67,9 @@ const Part FieldA = [] { return field(fieldA, 24, 23); };
 const Part FieldB = [] { return field(fieldB, 5, 3); };
 const Part FieldC = [] { return field(fieldC, 5, 3); };
 const Part FieldD = [] { return field(fieldD, 5, 3); };
+const Part Brightness = [] {
+    return std::vector{fieldA.brightness, fieldB.brightness, fieldC.brightness, fieldD.brightness};
+};
 const Part Scene = [] { return std::vector{float(demoState.sceneNumber)}; };
 const Part Camera = [] {
     const Vec3 &e = demoState.cameraEye, &t = demoState.cameraTarget;
@@ -329,6 +333,7 @@ TEST(Scene5, CreditsSettleOnThePanelAndTheRoomFades) {
              {0, Slot2, {1.5f, 5, 180, 1, 1, 1, 0.667f}, ""},
              {0, Slot3, {1, 5, 402, 0, 0, 0, 1}, ""},
              {0, Switches, {0, 0, 0, 1, 1, 1, 0, 0, 0}},
+             {0, Brightness, {-0.000021149f, 0, 0, 0}},
              {1, Camera, {-6, 4, -4, 6, 0, 6}},
              {1, FieldB, {1, 0, -1.5f, 0, 0.008333334f, 0.01666667f, 1.090657f, 1, 0.9474667f}},
              {1, FieldC, {1, 0, 0, 0, 0.008333334f, 0.01666667f, 1.090657f, 1, 0.9474667f}},
