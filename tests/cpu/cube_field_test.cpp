@@ -75,6 +75,15 @@ TEST(CubeField, SwitchOnMakesTheNextUpdateRecomputeTheWeights) {
     all(field.f.weights, [](float, float) { return 0.25f; });
 }
 
+// Without a GL context every GL entry point is null, so a draw that made any GL call would crash.
+TEST(CubeField, AHiddenFieldIsNeitherBuiltNorDrawn) {
+    Field field(2);
+    static int shades = 0;
+    field.f.shadeFn = [](float, float, float) { return float(++shades); };
+    cubeFieldDraw(field.f);
+    EXPECT_EQ(shades, 0);
+}
+
 TEST(CubeFieldDefaults, BoundaryValues) {
     // Offsets whose squared distances times 0.021429 are exactly 2 and 3 in single precision.
     const float e2i = 29.4515324f, e3i = 31.8320408f;
