@@ -1,20 +1,28 @@
 #include "drawables/caption_list.h"
 
 #include <algorithm>
+#include <span>
 
 #include "app/demo_state.h"
 #include "drawables/glyph_table.h"
+#include "render/quad_arrays.h"
 #include "render/shaders.h"
 #include "render/texture.h"
 
 namespace {
 
 constexpr int kQuadVertices = 4;
+constexpr int kSmoothingFloats = 1;    // edge softness, one float a vertex
 constexpr float kBaselineDrop = 35.0f; // font pixels from the top of the line to the baseline
 constexpr float kSmoothingScale = 5.0f;
 constexpr float kSmoothingCap = 16.0f; // keeps the edge from getting softer than 1/16
 constexpr Color kCaptionSetColor{1.0f, 1.0f, 1.0f, 0.667f};
 constexpr float kAtlasSize = static_cast<float>(kFontAtlasSize);
+
+// One corner of a glyph's quad: overlay pixels and atlas coordinates.
+struct GlyphCorner {
+    float x, y, u, v;
+};
 
 const char* textOrEmpty(const char* text) {
     return text != nullptr ? text : "";
@@ -25,17 +33,10 @@ const char* textOrEmpty(const char* text) {
 void captionListInit() {
     captions.capacity = kCaptionCapacity;
     captions.items = new Caption[captions.capacity]();
-    captions.count = 0;
-    captions.positions = new float[MAX_TEXT_VERTICES * 3]();
-    captions.colors = new float[MAX_TEXT_VERTICES * 4]();
-    captions.texcoords = new float[MAX_TEXT_VERTICES * 2]();
-    captions.smoothings = new float[MAX_TEXT_VERTICES]();
-    captions.positionAttrib = 0;
-    captions.colorAttrib = 0;
-    captions.texcoordAttrib = 0;
-    captions.smoothingAttrib = 0;
-    captions.program = 0;
-    captions.fontTexture = 0;
+    captions.positions = new float[MAX_TEXT_VERTICES * kPositionFloats]();
+    captions.colors = new float[MAX_TEXT_VERTICES * kColorFloats]();
+    captions.texcoords = new float[MAX_TEXT_VERTICES * kTexcoordFloats]();
+    captions.smoothings = new float[MAX_TEXT_VERTICES * kSmoothingFloats]();
 }
 
 void captionListLoadResources() {
@@ -84,8 +85,7 @@ float textWidth(const char* text, float scale) {
 int captionListBuild() {
     int budget = MAX_TEXT_VERTICES;
     int v = 0;
-    for (uint32_t i = 0; i < captions.count; ++i) {
-        const Caption& caption = captions.items[i];
+    for (const Caption& caption : std::span(captions.items, captions.count)) {
         const float s = caption.scale;
         float pen = caption.x;
         const float baseline = caption.y + kBaselineDrop * s;
@@ -103,25 +103,25 @@ int captionListBuild() {
             const float v0 = static_cast<float>(glyph->atlasY) / kAtlasSize;
             const float u1 = static_cast<float>(glyph->atlasX + glyph->width) / kAtlasSize;
             const float v1 = static_cast<float>(glyph->atlasY + glyph->height) / kAtlasSize;
-            const float corners[kQuadVertices][4] = {
+            const GlyphCorner corners[kQuadVertices] = {
                 {left, top, u0, v0},
                 {right, top, u1, v0},
                 {right, bottom, u1, v1},
                 {left, bottom, u0, v1},
             };
-            for (const auto& corner : corners) {
-                float* position = captions.positions + v * 3;
-                position[0] = corner[0];
-                position[1] = corner[1];
+            for (const GlyphCorner& corner : corners) {
+                float* position = captions.positions + v * kPositionFloats;
+                position[0] = corner.x;
+                position[1] = corner.y;
                 position[2] = kCaptionZ;
-                float* color = captions.colors + v * 4;
+                float* color = captions.colors + v * kColorFloats;
                 color[0] = caption.color.r;
                 color[1] = caption.color.g;
                 color[2] = caption.color.b;
                 color[3] = caption.color.a;
-                captions.texcoords[v * 2] = corner[2];
-                captions.texcoords[v * 2 + 1] = corner[3];
-                captions.smoothings[v] = smoothing;
+                captions.texcoords[v * kTexcoordFloats] = corner.u;
+                captions.texcoords[v * kTexcoordFloats + 1] = corner.v;
+                captions.smoothings[v * kSmoothingFloats] = smoothing;
                 ++v;
             }
             budget -= kQuadVertices;
@@ -135,22 +135,12 @@ int captionListBuild() {
 // blending. The draw is issued even when nothing was laid out.
 void captionListDraw() {
     const int vertices = captionListBuild();
-    glUseProgram(captions.program);
-    glUniform1i(glGetUniformLocation(captions.program, "sampler"), 0);
-    glBindTexture(GL_TEXTURE_2D, captions.fontTexture);
-    glEnableVertexAttribArray(captions.positionAttrib);
-    glEnableVertexAttribArray(captions.colorAttrib);
-    glEnableVertexAttribArray(captions.texcoordAttrib);
-    glEnableVertexAttribArray(captions.smoothingAttrib);
-    glVertexAttribPointer(captions.positionAttrib, 3, GL_FLOAT, GL_FALSE, 0, captions.positions);
-    glVertexAttribPointer(captions.colorAttrib, 4, GL_FLOAT, GL_FALSE, 0, captions.colors);
-    glVertexAttribPointer(captions.texcoordAttrib, 2, GL_FLOAT, GL_FALSE, 0, captions.texcoords);
-    glVertexAttribPointer(captions.smoothingAttrib, 1, GL_FLOAT, GL_FALSE, 0, captions.smoothings);
-    glDrawArrays(GL_QUADS, 0, vertices);
-    glDisableVertexAttribArray(captions.positionAttrib);
-    glDisableVertexAttribArray(captions.colorAttrib);
-    glDisableVertexAttribArray(captions.texcoordAttrib);
-    glDisableVertexAttribArray(captions.smoothingAttrib);
+    useTexturedProgram(captions.program, captions.fontTexture);
+    drawQuadArrays({{captions.positionAttrib, kPositionFloats, captions.positions},
+                    {captions.colorAttrib, kColorFloats, captions.colors},
+                    {captions.texcoordAttrib, kTexcoordFloats, captions.texcoords},
+                    {captions.smoothingAttrib, kSmoothingFloats, captions.smoothings}},
+                   vertices);
 }
 
 void captionListFree() {

@@ -1,11 +1,10 @@
 #include "drawables/color_panel.h"
 
+#include "render/quad_arrays.h"
+
 void colorPanelInit(ColorPanel& panel) {
-    panel.positions = new float[kColorPanelVertices * 3]();
-    panel.colors = new float[kColorPanelVertices * 4]();
-    panel.positionAttrib = 0;
-    panel.colorAttrib = 0;
-    panel.program = 0;
+    panel.positions = new float[kColorPanelVertices * kPositionFloats]();
+    panel.colors = new float[kColorPanelVertices * kColorFloats]();
 }
 
 void colorPanelBuild(ColorPanel& panel) {
@@ -13,18 +12,22 @@ void colorPanelBuild(ColorPanel& panel) {
     const float top = panel.y;
     const float right = panel.x + panel.width;
     const float bottom = panel.y + panel.height;
-    const float corners[kColorPanelQuadVertices][2] = {
-        {left, top}, {right, top}, {right, bottom}, {left, bottom}};
-    for (int v = 0; v < kColorPanelQuadVertices; ++v) {
-        float* position = panel.positions + v * 3;
-        position[0] = corners[v][0];
-        position[1] = corners[v][1];
-        position[2] = panel.z;
-        float* color = panel.colors + v * 4;
+    const Vec3 corners[kColorPanelQuadVertices] = {{left, top, panel.z},
+                                                   {right, top, panel.z},
+                                                   {right, bottom, panel.z},
+                                                   {left, bottom, panel.z}};
+    float* position = panel.positions;
+    float* color = panel.colors;
+    for (const Vec3& corner : corners) {
+        position[0] = corner.x;
+        position[1] = corner.y;
+        position[2] = corner.z;
         color[0] = panel.color.r;
         color[1] = panel.color.g;
         color[2] = panel.color.b;
         color[3] = panel.color.a;
+        position += kPositionFloats;
+        color += kColorFloats;
     }
 }
 
@@ -33,13 +36,9 @@ void colorPanelBuild(ColorPanel& panel) {
 void colorPanelDraw(ColorPanel& panel) {
     colorPanelBuild(panel);
     glUseProgram(panel.program);
-    glEnableVertexAttribArray(panel.positionAttrib);
-    glEnableVertexAttribArray(panel.colorAttrib);
-    glVertexAttribPointer(panel.positionAttrib, 3, GL_FLOAT, GL_FALSE, 0, panel.positions);
-    glVertexAttribPointer(panel.colorAttrib, 4, GL_FLOAT, GL_FALSE, 0, panel.colors);
-    glDrawArrays(GL_QUADS, 0, kColorPanelQuadVertices);
-    glDisableVertexAttribArray(panel.positionAttrib);
-    glDisableVertexAttribArray(panel.colorAttrib);
+    drawQuadArrays({{panel.positionAttrib, kPositionFloats, panel.positions},
+                    {panel.colorAttrib, kColorFloats, panel.colors}},
+                   kColorPanelQuadVertices);
 }
 
 void colorPanelFree(ColorPanel& panel) {

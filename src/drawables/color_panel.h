@@ -23,7 +23,7 @@ struct ColorPanel {
     GLuint program = 0; // flatColorProgram, built by createResources
 };
 
-// Allocates the arrays and zeroes the GL handles; the other fields keep their start values.
+// Allocates the arrays; every other field keeps its start value above.
 void colorPanelInit(ColorPanel& panel);
 // Writes the four corners (top-left, top-right, bottom-right, bottom-left) and their colours.
 void colorPanelBuild(ColorPanel& panel);

@@ -1,7 +1,10 @@
 #include "drawables/cube_field.h"
 
+#include <algorithm>
 #include <cmath>
+#include <ranges>
 
+#include "render/quad_arrays.h"
 #include "render/shaders.h"
 #include "render/texture.h"
 
@@ -22,10 +25,11 @@ constexpr float kHeightFrequency = 0.333f;
 constexpr float kWeightFalloff = 0.028572f;
 constexpr float kShadeFalloff = 0.021429f;
 
-constexpr float kFaceTexcoords[kFaceCorners][2] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
+constexpr float kFaceTexcoords[kFaceCorners][kTexcoordFloats] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
 
 int32_t columnCount(int32_t n) {
-    return n > 0 ? n * n : 0;
+    const int32_t positive = std::max(n, 0);
+    return positive * positive;
 }
 
 } // namespace
@@ -39,24 +43,17 @@ float cubeFieldCentreWeight(float i, float j, float centre) {
     const float dx = i - centre;
     const float dy = j - centre;
     const float w = (dx * dx + dy * dy) * kWeightFalloff;
-    return w <= 1.0f ? w : 1.0f;
+    return std::min(w, 1.0f);
 }
 
 // A ring: 0 at the centre, 1 on a band, folded back down beyond e = 2.
 float cubeFieldRingShade(float i, float j, float centre) {
     const float dx = i - centre;
     const float dy = j - centre;
-    float e = (dx * dx + dy * dy) * kShadeFalloff;
-    if (e > 2.0f) {
-        e = (4.0f - e) * 0.5f;
-    }
-    if (e > 1.0f) {
-        return 1.0f;
-    }
-    if (e < 0.0f) {
-        return 0.0f;
-    }
-    return e;
+    const float e = (dx * dx + dy * dy) * kShadeFalloff;
+    // Up to e = 2 the result is e (1 from e = 1 on); beyond, it folds back down as (4 - e) / 2.
+    // The smaller of the two is the same wherever either reaches 1.
+    return std::clamp(std::min(e, (4.0f - e) * 0.5f), 0.0f, 1.0f);
 }
 
 float defaultWeight(float i, float j) {
@@ -70,28 +67,16 @@ float defaultShade(float i, float j, float /*phase*/) {
 // Heights and weights start zeroed, so a field drawn before its first update is flat.
 void cubeFieldInit(CubeField& field, int32_t n) {
     const int32_t columns = columnCount(n);
-    field.originX = 0.0f;
-    field.originY = 0.0f;
-    field.originZ = 0.0f;
     field.heightFn = defaultHeight;
     field.weightFn = defaultWeight;
     field.shadeFn = defaultShade;
     field.heights = new float[columns]();
     field.weights = new float[columns]();
-    field.phase = 0.0f;
     field.size = n;
     field.vertexCount = columns * kColumnVertices;
-    field.positions = new float[field.vertexCount * 3]();
-    field.colors = new float[field.vertexCount * 4]();
-    field.texcoords = new float[field.vertexCount * 2]();
-    field.positionAttrib = 0;
-    field.colorAttrib = 0;
-    field.texcoordAttrib = 0;
-    field.program = 0;
-    field.texture = 0;
-    field.brightness = 1.0f;
-    field.visible = 0;
-    field.weightsReady = 0;
+    field.positions = new float[field.vertexCount * kPositionFloats]();
+    field.colors = new float[field.vertexCount * kColorFloats]();
+    field.texcoords = new float[field.vertexCount * kTexcoordFloats]();
 }
 
 void cubeFieldLoadResources(CubeField& field) {
@@ -109,8 +94,8 @@ void cubeFieldSwitchOn(CubeField& field) {
 
 void cubeFieldComputeWeights(CubeField& field) {
     const int32_t n = field.size;
-    for (int32_t i = 0; i < n; ++i) {
-        for (int32_t j = 0; j < n; ++j) {
+    for (const int32_t i : std::views::iota(0, n)) {
+        for (const int32_t j : std::views::iota(0, n)) {
             field.weights[i * n + j] = field.weightFn(static_cast<float>(i), static_cast<float>(j));
         }
     }
@@ -122,8 +107,8 @@ void cubeFieldUpdateHeights(CubeField& field) {
         cubeFieldComputeWeights(field);
     }
     const int32_t n = field.size;
-    for (int32_t i = 0; i < n; ++i) {
-        for (int32_t j = 0; j < n; ++j) {
+    for (const int32_t i : std::views::iota(0, n)) {
+        for (const int32_t j : std::views::iota(0, n)) {
             field.heights[i * n + j] =
                 field.heightFn(static_cast<float>(i), static_cast<float>(j), field.phase);
         }
@@ -131,15 +116,12 @@ void cubeFieldUpdateHeights(CubeField& field) {
 }
 
 int32_t cubeFieldBuild(CubeField& field) {
-    const int32_t n = field.size;
-    if (n <= 0) {
-        return 0;
-    }
+    const int32_t n = field.size; // no columns at all when n <= 0
     const float span = static_cast<float>(n) * kColumnPitch - kColumnGap;
     const float start = kFirstCentreInset - span * 0.5f;
     int32_t c = 0;
-    for (int32_t i = 0; i < n; ++i) {
-        for (int32_t j = 0; j < n; ++j) {
+    for (const int32_t i : std::views::iota(0, n)) {
+        for (const int32_t j : std::views::iota(0, n)) {
             const float fi = static_cast<float>(i);
             const float fj = static_cast<float>(j);
             const float centreX = fi * kColumnPitch + field.originX + start;
@@ -148,9 +130,10 @@ int32_t cubeFieldBuild(CubeField& field) {
             const float height = field.heights[cell] * kHeightScale * field.weights[cell];
             const float grey = field.shadeFn(fi, fj, field.phase) * field.brightness;
             const int32_t first = c * kColumnVertices;
-            cubeFieldBuildColumn(field.positions + first * 3, field.colors + first * 4,
-                                 field.texcoords + first * 2, centreX, field.originY, centreZ,
-                                 kColumnHalfWidth, height, grey);
+            cubeFieldBuildColumn(field.positions + first * kPositionFloats,
+                                 field.colors + first * kColorFloats,
+                                 field.texcoords + first * kTexcoordFloats, centreX, field.originY,
+                                 centreZ, kColumnHalfWidth, height, grey);
             ++c;
         }
     }
@@ -166,23 +149,25 @@ void cubeFieldBuildColumn(float* positions, float* colors, float* texcoords, flo
     const float z1 = centreZ + halfWidth;
     const float y0 = bottomY;
     const float y1 = bottomY + height;
-    const float corners[kColumnVertices][3] = {
+    const float corners[kColumnVertices][kPositionFloats] = {
         {x0, y0, z0}, {x1, y0, z0}, {x1, y1, z0}, {x0, y1, z0}, // side at z0
         {x0, y0, z1}, {x1, y0, z1}, {x1, y1, z1}, {x0, y1, z1}, // side at z1
         {x1, y0, z0}, {x1, y1, z0}, {x1, y1, z1}, {x1, y0, z1}, // side at x1
         {x0, y1, z0}, {x1, y1, z0}, {x1, y1, z1}, {x0, y1, z1}, // top
         {x0, y0, z0}, {x0, y1, z0}, {x0, y1, z1}, {x0, y0, z1}, // side at x0
     };
-    for (int v = 0; v < kColumnVertices; ++v) {
-        positions[v * 3] = corners[v][0];
-        positions[v * 3 + 1] = corners[v][1];
-        positions[v * 3 + 2] = corners[v][2];
-        colors[v * 4] = grey;
-        colors[v * 4 + 1] = grey;
-        colors[v * 4 + 2] = grey;
-        colors[v * 4 + 3] = 1.0f;
-        texcoords[v * 2] = kFaceTexcoords[v % kFaceCorners][0];
-        texcoords[v * 2 + 1] = kFaceTexcoords[v % kFaceCorners][1];
+    int v = 0;
+    for (const auto& corner : corners) {
+        positions[v * kPositionFloats] = corner[0];
+        positions[v * kPositionFloats + 1] = corner[1];
+        positions[v * kPositionFloats + 2] = corner[2];
+        colors[v * kColorFloats] = grey;
+        colors[v * kColorFloats + 1] = grey;
+        colors[v * kColorFloats + 2] = grey;
+        colors[v * kColorFloats + 3] = 1.0f;
+        texcoords[v * kTexcoordFloats] = kFaceTexcoords[v % kFaceCorners][0];
+        texcoords[v * kTexcoordFloats + 1] = kFaceTexcoords[v % kFaceCorners][1];
+        ++v;
     }
 }
 
@@ -195,19 +180,11 @@ void cubeFieldDraw(CubeField& field) {
     if (columns <= 0) {
         return;
     }
-    glUseProgram(field.program);
-    glUniform1i(glGetUniformLocation(field.program, "sampler"), 0);
-    glBindTexture(GL_TEXTURE_2D, field.texture);
-    glEnableVertexAttribArray(field.positionAttrib);
-    glEnableVertexAttribArray(field.colorAttrib);
-    glEnableVertexAttribArray(field.texcoordAttrib);
-    glVertexAttribPointer(field.positionAttrib, 3, GL_FLOAT, GL_FALSE, 0, field.positions);
-    glVertexAttribPointer(field.colorAttrib, 4, GL_FLOAT, GL_FALSE, 0, field.colors);
-    glVertexAttribPointer(field.texcoordAttrib, 2, GL_FLOAT, GL_FALSE, 0, field.texcoords);
-    glDrawArrays(GL_QUADS, 0, columns * kColumnVertices);
-    glDisableVertexAttribArray(field.positionAttrib);
-    glDisableVertexAttribArray(field.colorAttrib);
-    glDisableVertexAttribArray(field.texcoordAttrib);
+    useTexturedProgram(field.program, field.texture);
+    drawQuadArrays({{field.positionAttrib, kPositionFloats, field.positions},
+                    {field.colorAttrib, kColorFloats, field.colors},
+                    {field.texcoordAttrib, kTexcoordFloats, field.texcoords}},
+                   columns * kColumnVertices);
 }
 
 void cubeFieldFree(CubeField& field) {

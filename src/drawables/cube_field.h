@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "render/gl.h"
+#include "render/types.h"
 
 // i runs along x, j along z; both are whole numbers 0..N-1 passed as floats.
 using CubeFieldHeightFn = float (*)(float i, float j, float phase);

@@ -1,5 +1,9 @@
 #include "drawables/particle_emitter.h"
 
+#include <algorithm>
+#include <span>
+
+#include "render/quad_arrays.h"
 #include "render/shaders.h"
 #include "render/texture.h"
 
@@ -25,21 +29,11 @@ const SpriteRect particleSpriteRects[4] = {
 
 void particleEmitterInit(ParticleEmitter& emitter, const CameraBlock* camera) {
     emitter.capacity = kParticleCapacity;
-    emitter.rngState = 0;
-    emitter.count = 0;
     emitter.particles = new Particle[emitter.capacity]();
-    emitter.positions = new float[emitter.capacity * kSpriteCorners * 3]();
-    emitter.colors = new float[emitter.capacity * kSpriteCorners * 4]();
-    emitter.texcoords = new float[emitter.capacity * kSpriteCorners * 2]();
-    emitter.positionAttrib = 0;
-    emitter.colorAttrib = 0;
-    emitter.texcoordAttrib = 0;
-    emitter.program = 0;
-    emitter.texture = 0;
-    emitter.origin = {};
-    emitter.drift = {};
+    emitter.positions = new float[emitter.capacity * kSpriteCorners * kPositionFloats]();
+    emitter.colors = new float[emitter.capacity * kSpriteCorners * kColorFloats]();
+    emitter.texcoords = new float[emitter.capacity * kSpriteCorners * kTexcoordFloats]();
     emitter.camera = camera;
-    emitter.enabled = false;
 }
 
 void particleEmitterLoadResources(ParticleEmitter& emitter) {
@@ -85,10 +79,7 @@ void particleStep(Particle& particle, const Vec3& drift, float dt) {
     particle.velocity.x *= k;
     particle.velocity.y *= k;
     particle.velocity.z *= k;
-    particle.life -= dt;
-    if (particle.life < 0.0f) {
-        particle.life = 0.0f;
-    }
+    particle.life = std::max(particle.life - dt, 0.0f);
 }
 
 // A dead record is replaced by the last one, which is tested again in its new place; a dead
@@ -114,8 +105,8 @@ void particleEmitterUpdate(ParticleEmitter& emitter, float dt) {
 uint32_t particleEmitterBuild(ParticleEmitter& emitter, const Vec3& right, const Vec3& up) {
     const Vec3 sum{right.x + up.x, right.y + up.y, right.z + up.z};
     const Vec3 difference{right.x - up.x, right.y - up.y, right.z - up.z};
-    for (uint32_t i = 0; i < emitter.count; ++i) {
-        const Particle& particle = emitter.particles[i];
+    uint32_t v = 0;
+    for (const Particle& particle : std::span(emitter.particles, emitter.count)) {
         const Vec3& p = particle.position;
         const float alpha = particle.life * kAlphaPerLife;
         const float half = (alpha * 0.5f) * kSpriteSpan;
@@ -128,23 +119,24 @@ uint32_t particleEmitterBuild(ParticleEmitter& emitter, const Vec3& right, const
             {p.x + a.x, p.y + a.y, p.z + a.z},
             {p.x - b.x, p.y - b.y, p.z - b.z},
         };
-        const float uv[kSpriteCorners][2] = {{rect.uMin, rect.vMin},
-                                             {rect.uMax, rect.vMin},
-                                             {rect.uMax, rect.vMax},
-                                             {rect.uMin, rect.vMax}};
-        for (int corner = 0; corner < kSpriteCorners; ++corner) {
-            const uint32_t v = i * kSpriteCorners + corner;
-            float* position = emitter.positions + v * 3;
-            position[0] = corners[corner].x;
-            position[1] = corners[corner].y;
-            position[2] = corners[corner].z;
-            float* color = emitter.colors + v * 4;
+        const float uv[kSpriteCorners][kTexcoordFloats] = {{rect.uMin, rect.vMin},
+                                                           {rect.uMax, rect.vMin},
+                                                           {rect.uMax, rect.vMax},
+                                                           {rect.uMin, rect.vMax}};
+        for (const Vec3& corner : corners) {
+            const float* st = uv[v % kSpriteCorners];
+            float* position = emitter.positions + v * kPositionFloats;
+            position[0] = corner.x;
+            position[1] = corner.y;
+            position[2] = corner.z;
+            float* color = emitter.colors + v * kColorFloats;
             color[0] = p.x + kColorLift;
             color[1] = p.y + kColorLift;
             color[2] = p.z + kColorLift;
             color[3] = alpha;
-            emitter.texcoords[v * 2] = uv[corner][0];
-            emitter.texcoords[v * 2 + 1] = uv[corner][1];
+            emitter.texcoords[v * kTexcoordFloats] = st[0];
+            emitter.texcoords[v * kTexcoordFloats + 1] = st[1];
+            ++v;
         }
     }
     return emitter.count * kSpriteCorners;
@@ -158,19 +150,11 @@ void particleEmitterDraw(ParticleEmitter& emitter) {
     }
     const uint32_t vertices =
         particleEmitterBuild(emitter, emitter.camera->cameraRight, emitter.camera->cameraUp);
-    glUseProgram(emitter.program);
-    glUniform1i(glGetUniformLocation(emitter.program, "sampler"), 0);
-    glBindTexture(GL_TEXTURE_2D, emitter.texture);
-    glEnableVertexAttribArray(emitter.positionAttrib);
-    glEnableVertexAttribArray(emitter.colorAttrib);
-    glEnableVertexAttribArray(emitter.texcoordAttrib);
-    glVertexAttribPointer(emitter.positionAttrib, 3, GL_FLOAT, GL_FALSE, 0, emitter.positions);
-    glVertexAttribPointer(emitter.colorAttrib, 4, GL_FLOAT, GL_FALSE, 0, emitter.colors);
-    glVertexAttribPointer(emitter.texcoordAttrib, 2, GL_FLOAT, GL_FALSE, 0, emitter.texcoords);
-    glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(vertices));
-    glDisableVertexAttribArray(emitter.positionAttrib);
-    glDisableVertexAttribArray(emitter.colorAttrib);
-    glDisableVertexAttribArray(emitter.texcoordAttrib);
+    useTexturedProgram(emitter.program, emitter.texture);
+    drawQuadArrays({{emitter.positionAttrib, kPositionFloats, emitter.positions},
+                    {emitter.colorAttrib, kColorFloats, emitter.colors},
+                    {emitter.texcoordAttrib, kTexcoordFloats, emitter.texcoords}},
+                   static_cast<GLsizei>(vertices));
 }
 
 void particleEmitterFree(ParticleEmitter& emitter) {

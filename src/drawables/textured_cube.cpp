@@ -1,5 +1,7 @@
 #include "drawables/textured_cube.h"
 
+#include "render/camera.h"
+#include "render/quad_arrays.h"
 #include "render/shaders.h"
 #include "render/texture.h"
 
@@ -9,7 +11,7 @@ constexpr int kFaceCount = 6;
 constexpr int kFaceCorners = 4;
 
 // Offset signs from the centre in x, y, z, face by face, corners 0 to 3.
-constexpr float kCornerSigns[kFaceCount][kFaceCorners][3] = {
+constexpr float kCornerSigns[kFaceCount][kFaceCorners][kPositionFloats] = {
     {{-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1}}, // z = cz - h
     {{-1, -1, 1}, {1, -1, 1}, {1, 1, 1}, {-1, 1, 1}},     // z = cz + h
     {{-1, -1, -1}, {1, -1, -1}, {1, -1, 1}, {-1, -1, 1}}, // y = cy - h
@@ -19,24 +21,14 @@ constexpr float kCornerSigns[kFaceCount][kFaceCorners][3] = {
 };
 
 // The whole image on every face.
-constexpr float kFaceTexcoords[kFaceCorners][2] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
-
-float offset(float centre, float sign, float h) {
-    return sign < 0 ? centre - h : centre + h;
-}
+constexpr float kFaceTexcoords[kFaceCorners][kTexcoordFloats] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
 
 } // namespace
 
 void texturedCubeInit(TexturedCube& cube) {
-    cube.positions = new float[kCubeVertices * 3]();
-    cube.colors = new float[kCubeVertices * 4]();
-    cube.texcoords = new float[kCubeVertices * 2]();
-    cube.positionAttrib = 0;
-    cube.colorAttrib = 0;
-    cube.texcoordAttrib = 0;
-    cube.program = 0;
-    cube.texture = 0;
-    cube.visible = false;
+    cube.positions = new float[kCubeVertices * kPositionFloats]();
+    cube.colors = new float[kCubeVertices * kColorFloats]();
+    cube.texcoords = new float[kCubeVertices * kTexcoordFloats]();
 }
 
 void texturedCubeLoadResources(TexturedCube& cube) {
@@ -50,17 +42,18 @@ void texturedCubeLoadResources(TexturedCube& cube) {
 void texturedCubeBuild(TexturedCube& cube) {
     const float h = cube.halfSize;
     int v = 0;
-    for (int face = 0; face < kFaceCount; ++face) {
-        for (int corner = 0; corner < kFaceCorners; ++corner, ++v) {
-            const float* sign = kCornerSigns[face][corner];
-            float* position = cube.positions + v * 3;
-            position[0] = offset(cube.x, sign[0], h);
-            position[1] = offset(cube.y, sign[1], h);
-            position[2] = offset(cube.z, sign[2], h);
-            float* color = cube.colors + v * 4;
+    for (const auto& face : kCornerSigns) {
+        for (const auto& sign : face) {
+            const float* uv = kFaceTexcoords[v % kFaceCorners];
+            float* position = cube.positions + v * kPositionFloats;
+            position[0] = cube.x + sign[0] * h;
+            position[1] = cube.y + sign[1] * h;
+            position[2] = cube.z + sign[2] * h;
+            float* color = cube.colors + v * kColorFloats;
             color[0] = color[1] = color[2] = color[3] = 1.0f;
-            cube.texcoords[v * 2] = kFaceTexcoords[corner][0];
-            cube.texcoords[v * 2 + 1] = kFaceTexcoords[corner][1];
+            cube.texcoords[v * kTexcoordFloats] = uv[0];
+            cube.texcoords[v * kTexcoordFloats + 1] = uv[1];
+            ++v;
         }
     }
 }
@@ -72,23 +65,13 @@ void texturedCubeDraw(TexturedCube& cube) {
         return;
     }
     glPushMatrix();
-    glRotatef(cube.rotX, 1.0f, 0.0f, 0.0f);
-    glRotatef(cube.rotY, 0.0f, 1.0f, 0.0f);
-    glRotatef(cube.rotZ, 0.0f, 0.0f, 1.0f);
+    rotateXYZ(cube.rotX, cube.rotY, cube.rotZ);
     texturedCubeBuild(cube);
-    glUseProgram(cube.program);
-    glUniform1i(glGetUniformLocation(cube.program, "sampler"), 0);
-    glBindTexture(GL_TEXTURE_2D, cube.texture);
-    glEnableVertexAttribArray(cube.positionAttrib);
-    glEnableVertexAttribArray(cube.colorAttrib);
-    glEnableVertexAttribArray(cube.texcoordAttrib);
-    glVertexAttribPointer(cube.positionAttrib, 3, GL_FLOAT, GL_FALSE, 0, cube.positions);
-    glVertexAttribPointer(cube.colorAttrib, 4, GL_FLOAT, GL_FALSE, 0, cube.colors);
-    glVertexAttribPointer(cube.texcoordAttrib, 2, GL_FLOAT, GL_FALSE, 0, cube.texcoords);
-    glDrawArrays(GL_QUADS, 0, kCubeVertices);
-    glDisableVertexAttribArray(cube.positionAttrib);
-    glDisableVertexAttribArray(cube.colorAttrib);
-    glDisableVertexAttribArray(cube.texcoordAttrib);
+    useTexturedProgram(cube.program, cube.texture);
+    drawQuadArrays({{cube.positionAttrib, kPositionFloats, cube.positions},
+                    {cube.colorAttrib, kColorFloats, cube.colors},
+                    {cube.texcoordAttrib, kTexcoordFloats, cube.texcoords}},
+                   kCubeVertices);
     glPopMatrix();
 }
 

@@ -2,6 +2,7 @@
 // TexturedCube: a box of six textured faces, turned about the world origin.
 
 #include "render/gl.h"
+#include "render/types.h"
 
 inline constexpr int kCubeVertices = 24;
 

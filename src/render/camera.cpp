@@ -53,3 +53,9 @@ void applyCamera() {
     const Vec3& up = demoState.cameraUp;
     lookAt(eye.x, eye.y, eye.z, target.x, target.y, target.z, up.x, up.y, up.z);
 }
+
+void rotateXYZ(float x, float y, float z) {
+    glRotatef(x, 1.0f, 0.0f, 0.0f);
+    glRotatef(y, 0.0f, 1.0f, 0.0f);
+    glRotatef(z, 0.0f, 0.0f, 1.0f);
+}

@@ -30,3 +30,7 @@ void lookAt(float eyeX, float eyeY, float eyeZ, float targetX, float targetY, fl
 
 // lookAt with the demo state's eye, target and up.
 void applyCamera();
+
+// Multiplies rotations about the x, then the y, then the z axis (degrees) onto the current GL
+// matrix.
+void rotateXYZ(float x, float y, float z);

@@ -15,3 +15,8 @@ struct Color {
     float b = 0.0f;
     float a = 0.0f;
 };
+
+// Floats per vertex in the drawables' client-side arrays.
+inline constexpr int kPositionFloats = 3;
+inline constexpr int kColorFloats = 4;
+inline constexpr int kTexcoordFloats = 2;

@@ -1,12 +1,14 @@
 #include "scenes/scene1.h"
 
+#include <algorithm>
+
 #include "scenes/scene2.h"
 #include "scenes/timeline.h"
 
 float scene1Time = 0.0f;
-float scene1Line1Width = 0.0f;
-float scene1Line2Width = 0.0f;
-float scene1AcceptedWidth = 0.0f;
+float scene1Line1Width;    // zero until the set-up measures it
+float scene1Line2Width;    // zero until the set-up measures it
+float scene1AcceptedWidth; // zero until the set-up measures it
 
 namespace {
 
@@ -34,6 +36,13 @@ constexpr float kCollapseRate = 1.5f;
 // A bar taller than this still shrinks from the top; from here on it narrows.
 constexpr float kCollapseMinHeight = 1.1f;
 
+// The remark lines sit on bar A's middle, line 1 this far left and up, line 2 this far right.
+constexpr float kRemarkShift = 50.0f;
+constexpr float kLine1Rise = 51.0f;
+// From the top of a scale-1.5 line to about the middle of its capitals (a baseline 52.5 down,
+// capitals 35.5 tall), so "Challenge Accepted!" is centred on bar B's middle.
+constexpr float kAcceptedRise = 34.0f;
+
 void emptyRemarks() {
     const float h = screenH();
     captionSet(slotIndex(demoState.captionSlot1), "", kEmptyScale, 5.0f, h * 3.0f / 10.0f);
@@ -44,10 +53,7 @@ void emptyRemarks() {
 void collapseBar(ColorPanel& bar, float vstep, float hstep) {
     if (bar.height > kCollapseMinHeight) {
         bar.y += vstep;
-        bar.height -= vstep;
-        if (bar.height < 1.0f) {
-            bar.height = 1.0f;
-        }
+        bar.height = std::max(bar.height - vstep, 1.0f);
     } else {
         bar.x += hstep;
         bar.width -= hstep;
@@ -105,7 +111,7 @@ void scene1Update() {
     scene1Time += dt;
     const float t = scene1Time;
 
-    if (t < kBarAEnd) {
+    if (before(t, kBarAEnd)) {
         ColorPanel& bar = colorPanelA;
         if (w > bar.width) {
             bar.width += w * dt;
@@ -121,9 +127,9 @@ void scene1Update() {
         if (complete) {
             const float middle = 0.3f * h + 0.5f * fifth;
             captionSet(slotIndex(demoState.captionSlot1), kLine1, kLineScale,
-                       (w - scene1Line1Width) * 0.5f - 50.0f, middle - 51.0f);
+                       (w - scene1Line1Width) * 0.5f - kRemarkShift, middle - kLine1Rise);
             captionSet(slotIndex(demoState.captionSlot2), kLine2, kLineScale,
-                       (w - scene1Line2Width) * 0.5f + 50.0f, middle);
+                       (w - scene1Line2Width) * 0.5f + kRemarkShift, middle);
             const float a = clamp01((t - kLinesFadeIn) * kFadeRate);
             captionColorSet(demoState.captionSlot1, {0.0f, 0.0f, 0.0f, a});
             captionColorSet(demoState.captionSlot2, {0.0f, 0.0f, 0.0f, a});
@@ -132,7 +138,7 @@ void scene1Update() {
         }
     }
 
-    if (t > kBarAEnd && t < kBarBEnd) {
+    if (between(t, kBarAEnd, kBarBEnd)) {
         ColorPanel& bar = colorPanelB;
         if (w > bar.width) {
             bar.width += (w * kBarBWidthRate) * dt;
@@ -142,12 +148,10 @@ void scene1Update() {
         }
         // Not cut back to fifth: bar B may end up to one step taller.
         const bool complete = bar.height >= fifth;
-        if (bar.height < 1.0f) {
-            bar.height = 1.0f;
-        }
+        bar.height = std::max(bar.height, 1.0f);
         if (complete) {
             captionSet(slotIndex(demoState.captionSlot3), kAccepted, kAcceptedScale,
-                       (w - scene1AcceptedWidth) * 0.5f, 0.666f * h + 0.5f * fifth - 34.0f);
+                       (w - scene1AcceptedWidth) * 0.5f, 0.666f * h + 0.5f * fifth - kAcceptedRise);
             captionColorSet(demoState.captionSlot3,
                             {0.0f, 0.0f, 0.0f, clamp01(t - kAcceptedFadeIn)});
         } else {
@@ -157,21 +161,21 @@ void scene1Update() {
     }
 
     // Runs after bar B's rule in the same frame, so its alpha wins.
-    if (t > kFadeOut) {
+    if (after(t, kFadeOut)) {
         const Color fade{0.0f, 0.0f, 0.0f, clamp01(1.0f - (t - kFadeOut) * kFadeRate)};
         captionColorSet(demoState.captionSlot1, fade);
         captionColorSet(demoState.captionSlot2, fade);
         captionColorSet(demoState.captionSlot3, fade);
     }
 
-    if (t > kCollapse) {
+    if (after(t, kCollapse)) {
         const float vstep = (kCollapseRate * h) * dt;
         const float hstep = (kCollapseRate * w) * dt;
         collapseBar(colorPanelA, vstep, hstep);
         collapseBar(colorPanelB, vstep, hstep);
     }
 
-    if (t > kEnd) {
+    if (after(t, kEnd)) {
         scene1Time = 0.0f;
         demoState.sceneNumber = 2;
         scene2Setup();

@@ -1,12 +1,13 @@
 #include "scenes/scene2.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "scenes/scene3.h"
 #include "scenes/timeline.h"
 
 float scene2Time = 0.0f;
-float scene2TitleWidth = 0.0f;
+float scene2TitleWidth; // zero until the set-up measures it
 
 namespace {
 
@@ -17,9 +18,11 @@ constexpr float kEmptyScale = 1.5f;
 constexpr float kRiseStart = 1.0f;
 constexpr float kRiseEnd = 4.0f;
 constexpr float kDescentStart = 6.0f;
-constexpr float kPanelSpeed = 300.0f; // pixels per second
+constexpr float kPanelPixelsPerSecond = 300.0f;
 constexpr float kTitleFadeOut = 5.75f;
 constexpr float kFadeRate = 0.8f;
+// The title's top sits this far above the panel's middle.
+constexpr float kTitleRise = 34.0f;
 
 constexpr float kCubesMeet = 5.0f;
 constexpr float kCubesNear = -3.5f;
@@ -95,43 +98,41 @@ void scene2Update() {
 
     ColorPanel& panel = colorPanelA;
     bool ready = false;
-    if (t > kRiseStart && t < kRiseEnd) {
+    if (between(t, kRiseStart, kRiseEnd)) {
         const float stop = 0.75f * h;
         if (panel.y > stop) {
-            panel.y -= kPanelSpeed * dt;
+            panel.y -= kPanelPixelsPerSecond * dt;
         }
         if (panel.y <= stop) {
             panel.y = stop;
             ready = true;
         }
-    } else if (t >= kRiseEnd) {
+    } else if (!before(t, kRiseEnd)) {
         // A panel that has not arrived by now stays where it is and shows the title anyway.
         ready = true;
     }
 
-    if (t > kDescentStart && panel.y < h) {
-        panel.y += kPanelSpeed * dt;
+    if (after(t, kDescentStart) && panel.y < h) {
+        panel.y += kPanelPixelsPerSecond * dt;
     }
 
     if (ready) {
         captionSet(slotIndex(demoState.captionSlot1), kTitle, kTitleScale,
-                   (w - scene2TitleWidth) * 0.5f, panel.y + 0.5f * fifth - 34.0f);
+                   (w - scene2TitleWidth) * 0.5f, panel.y + 0.5f * fifth - kTitleRise);
         captionColorSet(demoState.captionSlot1, {0.0f, 0.0f, 0.0f, clamp01(t - 1.0f)});
     } else {
         captionSet(slotIndex(demoState.captionSlot1), "", kTitleScale, 5.0f, 0.8f * h);
     }
 
-    if (t > kTitleFadeOut) {
+    if (after(t, kTitleFadeOut)) {
         captionColorSet(demoState.captionSlot1,
                         {0.0f, 0.0f, 0.0f, clamp01(1.0f - (t - kTitleFadeOut) * kFadeRate)});
     }
 
-    float k = w / 800.0f;
-    if (k > kMaxWidthFactor) {
-        k = kMaxWidthFactor;
-    }
+    const float k = std::min(w / 800.0f, kMaxWidthFactor);
     const float far = kCubesFar * k;
-    const float z = t <= kCubesMeet ? far + (kCubesNear - far) * (t / kCubesMeet) : kCubesNear;
+    const float z =
+        !after(t, kCubesMeet) ? far + (kCubesNear - far) * (t / kCubesMeet) : kCubesNear;
     boxA.x = 0.0f;
     boxA.y = 0.0f;
     boxA.z = z;
@@ -146,15 +147,15 @@ void scene2Update() {
     boxB.rotY = 0.0f;
     boxB.rotZ = -spin;
 
-    if (t > kFountainStart) {
+    if (after(t, kFountainStart)) {
         // The origin circles the line x = -6, z = 0 and sinks 15 units every 8 seconds.
         const float s = (t - kFountainStart) * 0.125f;
         emitterA.origin = {-6.0f + 0.5f * std::sin(t), 11.0f - 15.0f * s, 0.5f * std::cos(t)};
         emitterA.enabled = true;
-        if (t < kDoubleEmitEnd) {
+        if (before(t, kDoubleEmitEnd)) {
             particleEmitterEmit(emitterA);
         }
-        if (t < kEmitEnd) {
+        if (before(t, kEmitEnd)) {
             particleEmitterEmit(emitterA);
         }
         particleEmitterUpdate(emitterA, dt);
@@ -162,7 +163,7 @@ void scene2Update() {
         emitterA.enabled = false;
     }
 
-    if (t <= kCameraTurn) {
+    if (!after(t, kCameraTurn)) {
         demoState.cameraTarget = {0.0f, 0.0f, 0.0f};
         demoState.cameraEye = {10.0f, 0.0f, 0.0f};
     } else {
@@ -171,7 +172,7 @@ void scene2Update() {
         demoState.cameraEye = {10.0f - 13.0f * ((t - kCameraTurn) / 6.0f), 0.0f, 0.0f};
     }
 
-    if (t > kEnd) {
+    if (after(t, kEnd)) {
         scene2Time = 0.0f;
         demoState.sceneNumber = 3;
         scene3Setup();

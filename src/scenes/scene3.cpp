@@ -1,5 +1,6 @@
 #include "scenes/scene3.h"
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 
@@ -7,7 +8,7 @@
 #include "scenes/timeline.h"
 
 float scene3Time = 0.0f;
-float scene3TitleWidth = 0.0f;
+float scene3TitleWidth; // zero until the set-up measures it
 
 namespace {
 
@@ -22,12 +23,16 @@ constexpr float kWaveFadeEnd = 16.0f;
 
 constexpr float kPanelHeight = 68.0f;
 constexpr float kPanelMargin = 50.0f;
-constexpr float kPanelSpeed = 500.0f; // pixels per second
+constexpr float kPanelPixelsPerSecond = 500.0f;
 constexpr float kSlideInStart = 2.5f;
 constexpr float kSlideInEnd = 5.5f;
 constexpr float kSlideOutStart = 6.0f;
 constexpr float kTitleFadeOut = 5.75f;
 constexpr float kFadeRate = 0.8f;
+// The title's top sits this far above the panel's middle on a 600-pixel screen, and
+// proportionally on others.
+constexpr float kTitleRise = 56.44f;
+constexpr float kTitleRiseHeight = 600.0f;
 
 constexpr float kOrbitRadius = 11.0f;
 constexpr float kOrbitHeight = 5.0f;
@@ -36,6 +41,8 @@ constexpr float kStartTargetY = 12.0f;
 
 constexpr float kDoubleEmitEnd = 12.75f;
 constexpr float kEmitEnd = 14.25f;
+// Each fountain rises from kFountainLow to kFountainHigh in its first kRiseTime seconds.
+constexpr float kRiseTime = 2.0f;
 constexpr float kFountainLow = -1.75f;
 constexpr float kFountainHigh = 2.5f;
 constexpr float kMaxFountainRadius = 3.5f;
@@ -45,27 +52,24 @@ constexpr float kEnd = 16.0f;
 struct Fountain {
     ParticleEmitter& emitter;
     float start;      // T
-    float riseEnd;    // T + 2
     float radiusZero; // R: the spiral passes the axis here
     float angleShift; // P
 };
 
 void updateFountain(const Fountain& f, float t) {
-    if (!(t > f.start)) {
+    if (!after(t, f.start)) {
         return;
     }
-    const float y = t < f.riseEnd ? 4.25f * ((t - f.start) * 0.5f) + kFountainLow : kFountainHigh;
+    const float y = before(t, f.start + kRiseTime) ? 4.25f * ((t - f.start) * 0.5f) + kFountainLow
+                                                   : kFountainHigh;
     // Negative just after the start: the origin begins on the far side of the axis.
-    float r = t - f.radiusZero;
-    if (r > kMaxFountainRadius) {
-        r = kMaxFountainRadius;
-    }
+    const float r = std::min(t - f.radiusZero, kMaxFountainRadius);
     const float angle = t - f.angleShift;
     f.emitter.origin = {r * std::sin(angle), y, r * std::cos(angle)};
-    if (t < kDoubleEmitEnd) {
+    if (before(t, kDoubleEmitEnd)) {
         particleEmitterEmit(f.emitter);
     }
-    if (t < kEmitEnd) {
+    if (before(t, kEmitEnd)) {
         particleEmitterEmit(f.emitter);
     }
     particleEmitterUpdate(f.emitter, kFrameStep);
@@ -76,7 +80,7 @@ void updateFountain(const Fountain& f, float t) {
 float scene3Height(float i, float j, float phase) {
     const float v = (i + j + phase) * 0.333f;
     const float e = std::fabs(std::sin(v));
-    if (phase < kWaveFadeStart) {
+    if (before(phase, kWaveFadeStart)) {
         return e * kWaveAmplitude;
     }
     // Meets the full wave at 13.5 (2.5 * e) and flattens to nothing at 16.
@@ -144,25 +148,26 @@ void scene3Update() {
     const float t = scene3Time;
 
     ColorPanel& panel = colorPanelA;
-    if (t > kSlideInStart && t < kSlideInEnd) {
+    if (between(t, kSlideInStart, kSlideInEnd)) {
         if (w < panel.x + panel.width) {
-            panel.x -= kPanelSpeed * dt;
+            panel.x -= kPanelPixelsPerSecond * dt;
         }
         if (panel.x + panel.width <= w) {
             panel.x = w - panel.width;
         }
     }
-    if (t > kSlideOutStart && panel.x < w) {
-        panel.x += kPanelSpeed * dt;
+    if (after(t, kSlideOutStart) && panel.x < w) {
+        panel.x += kPanelPixelsPerSecond * dt;
     }
 
-    if (t > kSlideInStart) {
+    if (after(t, kSlideInStart)) {
         captionSet(slotIndex(demoState.captionSlot1), kTitle, kTitleScale,
                    panel.x + (panel.width - scene3TitleWidth) * 0.5f,
-                   panel.y + 0.5f * fifth - 56.44f * (h / 600.0f));
-        captionColorSet(demoState.captionSlot1, {0.0f, 0.0f, 0.0f, clamp01(t - 1.0f)});
+                   panel.y + 0.5f * fifth - kTitleRise * (h / kTitleRiseHeight));
+        // Its alpha, clamp(t - 1), is 1 throughout this window.
+        captionColorSet(demoState.captionSlot1, {0.0f, 0.0f, 0.0f, 1.0f});
     }
-    if (t > kTitleFadeOut) {
+    if (after(t, kTitleFadeOut)) {
         captionColorSet(demoState.captionSlot1,
                         {0.0f, 0.0f, 0.0f, clamp01(1.0f - (t - kTitleFadeOut) * kFadeRate)});
     }
@@ -173,16 +178,16 @@ void scene3Update() {
     const Vec3 orbit{kOrbitRadius * std::cos(a), kOrbitHeight, kOrbitRadius * std::sin(a)};
     Vec3 eye = orbit;
     Vec3 target{0.0f, 0.0f, 0.0f};
-    if (t < kBlendEnd) {
+    if (before(t, kBlendEnd)) {
         const float u = 1.0f - s;
         eye = {orbit.x * s + kOrbitRadius * u, orbit.y * s + kOrbitHeight * u,
                orbit.z * s + 0.0f * u};
         target = {0.0f, kStartTargetY - kStartTargetY * s, 0.0f};
     }
 
-    updateFountain({emitterA, 2.0f, 4.0f, 2.33f, 0.0f}, t);
-    updateFountain({emitterB, 4.1f, 6.1f, 4.43f, 2.0f}, t);
-    updateFountain({emitterC, 6.2f, 8.2f, 6.53f, 4.0f}, t);
+    updateFountain({emitterA, 2.0f, 2.33f, 0.0f}, t);
+    updateFountain({emitterB, 4.1f, 4.43f, 2.0f}, t);
+    updateFountain({emitterC, 6.2f, 6.53f, 4.0f}, t);
 
     demoState.cameraTarget = target;
     demoState.cameraEye = eye;
@@ -190,7 +195,7 @@ void scene3Update() {
     fieldA.phase += dt;
     cubeFieldUpdateHeights(fieldA);
 
-    if (t > kEnd) {
+    if (after(t, kEnd)) {
         demoState.sceneNumber = 4;
         scene3Time = 0.0f;
         scene4Setup();

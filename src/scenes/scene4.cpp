@@ -24,6 +24,13 @@ constexpr float kDescentStart = 8.0f;
 constexpr float kFadeStart = 7.75f;
 constexpr float kBrightness = 0.77f;
 constexpr float kEnd = 9.0f;
+// The radius shrinks by a third of itself per second, so it reaches 0 at kEnd.
+constexpr float kSpiralRate = 0.3333f;
+// The orbit turns at a quarter radian per second and starts as though 16 seconds had passed, at
+// 4 radians.
+constexpr float kTurnRate = 0.25f;
+constexpr float kStartAngleTime = 16.0f;
+constexpr float kFadeDuration = 1.25f; // from kFadeStart to kEnd
 
 } // namespace
 
@@ -33,7 +40,7 @@ float scene4Height(float i, float j, float phase) {
     const float r = std::sqrt(di * di + dj * dj);
     // The phase enters squared, so the rings run inwards faster and faster.
     const float e = std::fabs(std::sin((r + phase * phase) * kRingFrequency));
-    return phase < kRampEnd ? phase * e : kRingAmplitude * e;
+    return before(phase, kRampEnd) ? phase * e : kRingAmplitude * e;
 }
 
 void scene4Setup() {
@@ -70,20 +77,20 @@ void scene4Update() {
     const float t = scene4Time;
 
     // Circles at radius 11 and height 5, then spirals in and down to the centre at t = 9.
-    const float d = t > kSpiralStart ? (kEnd - t) * 0.3333f * kOrbitRadius : kOrbitRadius;
-    const float y = t > kDescentStart ? (kEnd - t) * kOrbitHeight : kOrbitHeight;
-    const float a = (t + 16.0f) * 0.25f;
+    const float d = after(t, kSpiralStart) ? (kEnd - t) * kSpiralRate * kOrbitRadius : kOrbitRadius;
+    const float y = after(t, kDescentStart) ? (kEnd - t) * kOrbitHeight : kOrbitHeight;
+    const float a = (t + kStartAngleTime) * kTurnRate;
     demoState.cameraTarget = {0.0f, 0.0f, 0.0f};
     demoState.cameraEye = {std::cos(a) * d, y, std::sin(a) * d};
 
-    if (t > kFadeStart) {
-        fieldA.brightness = (kEnd - t) / 1.25f * kBrightness;
+    if (after(t, kFadeStart)) {
+        fieldA.brightness = (kEnd - t) / kFadeDuration * kBrightness;
     }
 
     fieldA.phase += dt;
     cubeFieldUpdateHeights(fieldA);
 
-    if (t > kEnd) {
+    if (after(t, kEnd)) {
         demoState.sceneNumber = 5;
         scene4Time = 0.0f;
         scene5Setup();

@@ -1,6 +1,8 @@
 #include "scenes/scene5.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <initializer_list>
 
 #include "scenes/scene1.h"
@@ -8,9 +10,9 @@
 #include "scenes/timeline.h"
 
 float scene5Time = 0.0f;
-float scene5NamesWidth = 0.0f;
-float scene5MissingWidth = 0.0f;
-float scene5EndWidth = 0.0f;
+float scene5NamesWidth;   // zero until the set-up measures it
+float scene5MissingWidth; // zero until the set-up measures it
+float scene5EndWidth;     // zero until the set-up measures it
 char scene5HeadingText[kScene5TextSize] = {};
 char scene5LineText[kScene5TextSize] = {};
 // Never reseeded: every pass of the scene continues the same sequence.
@@ -32,8 +34,12 @@ constexpr float kFieldFadeStart = 15.0f;
 constexpr float kPanelStart = 1.5f;
 constexpr float kSlideInEnd = 5.5f;
 constexpr float kSlideOutStart = 14.5f;
-constexpr float kPanelSpeed = 0.55f; // screen widths per second
+constexpr float kPanelWidthsPerSecond = 0.55f;
 constexpr float kPanelMargin = 30.0f;
+// The heading's top sits this far above the middle of the panel's top fifth of the screen
+// height; the names line starts this far below the heading's top.
+constexpr float kHeadingRise = 51.0f;
+constexpr float kLineDrop = 39.1f;
 
 constexpr float kSettleRate = 30.0f;    // characters per second
 constexpr float kEndSettleRate = 10.0f; // characters per second for "THE END"
@@ -61,12 +67,7 @@ void setRoomBrightness(float brightness) {
 }
 
 void copyText(char (&buffer)[kScene5TextSize], const char* text) {
-    int n = 0;
-    while (n < kScene5TextSize - 1 && text[n] != '\0') {
-        buffer[n] = text[n];
-        ++n;
-    }
-    buffer[n] = '\0';
+    std::snprintf(buffer, sizeof buffer, "%s", text);
 }
 
 // Refilled from the plain text every frame, so the settled prefix never changes back.
@@ -76,13 +77,13 @@ void showCredit(const Credit& credit, float lineWidth, float t, float bx, float 
     copyText(scene5LineText, credit.line);
     textScramble(scene5HeadingText, static_cast<int32_t>((t - credit.start) * kSettleRate));
     textScramble(scene5LineText, static_cast<int32_t>((t - credit.lineStart) * kSettleRate));
-    const float y = half5 + by - 51.0f;
+    const float y = half5 + by - kHeadingRise;
     // Placed by the plain text's width, so the scrambled characters do not move the line.
     captionSet(slotIndex(demoState.captionSlot1), scene5HeadingText, kHeadingScale,
                bx + kPanelMargin, y);
     captionColorSet(demoState.captionSlot1, kBlack);
     captionSet(slotIndex(demoState.captionSlot2), scene5LineText, kLineScale,
-               bw + bx - lineWidth - kPanelMargin, y + 39.1f);
+               bx + bw - lineWidth - kPanelMargin, y + kLineDrop);
     captionColorSet(demoState.captionSlot2, kBlack);
 }
 
@@ -173,10 +174,10 @@ void scene5Update() {
     demoState.cameraEye = {-6.0f, 4.0f, -4.0f};
 
     // Between the ramp and the fade the brightness keeps its last value.
-    if (t < kBrightnessRampEnd) {
+    if (before(t, kBrightnessRampEnd)) {
         setRoomBrightness(kBrightnessRate * t);
     }
-    if (t > kFieldFadeStart) {
+    if (after(t, kFieldFadeStart)) {
         setRoomBrightness(((kEnd - t) * 0.2f) * 0.8f);
     }
     for (CubeField* field : {&fieldB, &fieldC, &fieldD}) {
@@ -184,18 +185,13 @@ void scene5Update() {
         cubeFieldUpdateHeights(*field);
     }
 
-    if (t > kPanelStart) {
+    if (after(t, kPanelStart)) {
         ColorPanel& panel = colorPanelA;
-        const float step = (kPanelSpeed * w) * dt;
-        if (t < kSlideInEnd) {
-            if (panel.x < 0.0f) {
-                panel.x += step;
-            }
-            if (!(panel.x < 0.0f)) {
-                panel.x = 0.0f;
-            }
+        const float step = (kPanelWidthsPerSecond * w) * dt;
+        if (before(t, kSlideInEnd)) {
+            panel.x = std::min(panel.x + step, 0.0f);
         }
-        if (t > kSlideOutStart && panel.x < w) {
+        if (after(t, kSlideOutStart) && panel.x < w) {
             panel.x += step;
         }
         const float bx = panel.x;
@@ -203,32 +199,32 @@ void scene5Update() {
         const float bw = panel.width;
 
         // A fade keeps running after its text has gone; a later credit then restores alpha 1.
-        if (t > kFirstCredit.start && t < kFirstCredit.end) {
+        if (between(t, kFirstCredit.start, kFirstCredit.end)) {
             showCredit(kFirstCredit, scene5NamesWidth, t, bx, by, bw, half5);
         }
-        if (t > kFirstCredit.end) {
+        if (after(t, kFirstCredit.end)) {
             fadeCredit(t, kFirstCredit.end);
         }
-        if (t > kSecondCredit.start && t < kSecondCredit.end) {
+        if (between(t, kSecondCredit.start, kSecondCredit.end)) {
             showCredit(kSecondCredit, scene5MissingWidth, t, bx, by, bw, half5);
         }
-        if (t > kSecondCredit.end) {
+        if (after(t, kSecondCredit.end)) {
             fadeCredit(t, kSecondCredit.end);
         }
-        if (t > kEndStart && t < kEndEnd) {
+        if (between(t, kEndStart, kEndEnd)) {
             copyText(scene5HeadingText, kTheEnd);
             textScramble(scene5HeadingText, static_cast<int32_t>((t - kEndStart) * kEndSettleRate));
             captionSet(slotIndex(demoState.captionSlot1), scene5HeadingText, kEndScale,
-                       bx + (bw - scene5EndWidth) * 0.5f, half5 + by - 51.0f);
+                       bx + (bw - scene5EndWidth) * 0.5f, half5 + by - kHeadingRise);
             captionColorSet(demoState.captionSlot1, kBlack);
         }
-        if (t > kEndEnd) {
+        if (after(t, kEndEnd)) {
             captionColorSet(demoState.captionSlot1,
                             {0.0f, 0.0f, 0.0f, clamp01(1.0f - (t - kEndEnd) * kFadeRate)});
         }
     }
 
-    if (t > kEnd) {
+    if (after(t, kEnd)) {
         scene5Time = 0.0f;
         demoState.sceneNumber = 1;
         scene1Setup();

@@ -8,6 +8,18 @@
 // Scene time advances by this every update, whatever the real frame time.
 inline constexpr float kFrameStep = 1.0f / 60.0f;
 
+// Scene rules are windows of scene time, open at both ends: a rule never acts at the exact moment
+// its window opens or closes.
+inline bool after(float t, float start) {
+    return t > start;
+}
+inline bool before(float t, float end) {
+    return t < end;
+}
+inline bool between(float t, float start, float end) {
+    return after(t, start) && before(t, end);
+}
+
 inline float clamp01(float v) {
     return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
 }

@@ -22,20 +22,28 @@ int add(const char* text, float scale, float x, float y, Color color = {1, 1, 1,
     return captionListBuild();
 }
 
-TEST_F(CaptionListTest, GlyphQuadLayoutAndSmoothing) {
-    ASSERT_EQ(add("A", 1.5f, 5.0f, 100.0f, {0.2f, 0.4f, 0.6f, 0.8f}), 4);
-    // The pen less the glyph's offset, the baseline (35 below the top) less its rise.
-    const float left = 5.0f - 1.688f * 1.5f, top = 152.5f - 23.688f * 1.5f;
-    for (int v = 0; v < 4; ++v) {
+// "Ab" at scale 1.5 from (5, 100): the baseline lies 35 * 1.5 below the top; each glyph's quad
+// starts offsetX * 1.5 right of the pen and offsetY * 1.5 above the baseline, and 'b' follows
+// after the advance of 'A', 21.813 * 1.5. Corners top-left, top-right, bottom-right, bottom-left;
+// texture coordinates in atlas pixels.
+TEST_F(CaptionListTest, EveryVertexOfAShortTextAndTheSmoothing) {
+    const float kVertices[8][4] = {{2.468f, 116.968f, 87, 110},    {41.468f, 116.968f, 113, 110},
+                                   {41.468f, 155.968f, 113, 136},  {2.468f, 155.968f, 87, 136},
+                                   {36.2195f, 114.343f, 187, 209}, {69.2195f, 114.343f, 209, 209},
+                                   {69.2195f, 156.343f, 209, 237}, {36.2195f, 156.343f, 187, 237}};
+    ASSERT_EQ(add("Ab", 1.5f, 5.0f, 100.0f, {0.2f, 0.4f, 0.6f, 0.8f}), 8);
+    for (int v = 0; v < 8; ++v) {
         SCOPED_TRACE(v);
-        const bool right = v == 1 || v == 2, bottom = v >= 2; // 26 x 26 texels, drawn 39 across
-        EXPECT_NEAR(captions.positions[v * 3], left + (right ? 39 : 0), 1e-4f);
-        EXPECT_NEAR(captions.positions[v * 3 + 1], top + (bottom ? 39 : 0), 1e-4f);
-        EXPECT_FLOAT_EQ(captions.texcoords[v * 2], (right ? 113 : 87) / 256.0f);
-        EXPECT_FLOAT_EQ(captions.texcoords[v * 2 + 1], (bottom ? 136 : 110) / 256.0f);
-        EXPECT_TRUE(captions.colors[v * 4 + 1] == 0.4f && captions.colors[v * 4 + 3] == 0.8f);
+        const auto& [x, y, u, w] = kVertices[v];
+        const float* p = captions.positions + v * 3;
+        EXPECT_TRUE(std::abs(p[0] - x) < 1e-3f && std::abs(p[1] - y) < 1e-3f && p[2] == -5.0f);
+        EXPECT_FLOAT_EQ(captions.texcoords[v * 2], u / 256);
+        EXPECT_FLOAT_EQ(captions.texcoords[v * 2 + 1], w / 256);
+        const float* c = captions.colors + v * 4;
+        EXPECT_TRUE(c[0] == 0.2f && c[1] == 0.4f && c[2] == 0.6f && c[3] == 0.8f);
+        EXPECT_FLOAT_EQ(captions.smoothings[v], 1 / 7.5f);
     }
-    const float smoothings[][2] = {{1, 0.2f}, {1.5f, 1 / 7.5f}, {3.2f, 0.0625f}, {40, 0.0625f}};
+    const float smoothings[][2] = {{1, 0.2f}, {3.2f, 0.0625f}, {40, 0.0625f}};
     for (const auto& [scale, smoothing] : smoothings) {
         captions.count = 0;
         ASSERT_EQ(add("x", scale, 0, 0), 4);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <utility>
+#include <tuple>
 
 #include "drawables/cube_field.h"
 #include "render/types.h"
@@ -16,55 +16,72 @@ struct Field {
     ~Field() { cubeFieldFree(f); }
 };
 
-// Smallest and largest x, y and z over one column's vertices.
-std::pair<Vec3, Vec3> columnSpan(const CubeField& f, int32_t i, int32_t j) {
-    const float* p = f.positions + (i * f.size + j) * kColumnVertices * 3;
-    Vec3 lo{p[0], p[1], p[2]}, hi = lo;
-    for (const float* q = p; q < p + kColumnVertices * 3; q += 3) {
-        lo = {std::min(lo.x, q[0]), std::min(lo.y, q[1]), std::min(lo.z, q[2])};
-        hi = {std::max(hi.x, q[0]), std::max(hi.y, q[1]), std::max(hi.z, q[2])};
-    }
-    return {lo, hi};
-}
-
-TEST(CubeField, ColumnSpansOriginAndWeight) {
-    const struct {
-        int32_t n, i, j;
-        float originX, xMin, zMin, yMax; // every column is 0.8 wide and stands on y = -1.5
-    } cases[] = {{16, 0, 0, 0, -6.61f, -6.61f, -0.7f},   {16, 15, 15, 0, 5.84f, 5.84f, 5.3f},
-                 {44, 0, 0, 0, -18.23f, -18.23f, -0.7f}, {44, 43, 43, 0, 17.46f, 17.46f, 16.5f},
-                 {16, 15, 0, 2.5f, 8.34f, -6.61f, 5.3f}, {16, 3, 7, 0, -4.12f, -0.8f, -1.5f}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "N " << c.n << " column " << c.i << "," << c.j);
-        Field field(c.n);
-        field.f.originX = c.originX;
-        field.f.originY = -1.5f;
-        field.f.phase = 2.0f;
-        // Heights i + 2, times 0.8 and the weight; column j = 7 has weight 0 and lies flat.
-        field.f.heightFn = [](float i, float, float phase) { return i + phase; };
-        field.f.weightFn = [](float, float j) { return j == 7 ? 0.0f : 0.5f; };
-        cubeFieldUpdateHeights(field.f);
-        ASSERT_EQ(cubeFieldBuild(field.f), c.n * c.n);
-        const auto [lo, hi] = columnSpan(field.f, c.i, c.j);
-        EXPECT_NEAR(lo.x, c.xMin, 1e-4f);
-        EXPECT_NEAR(hi.x, c.xMin + 0.8f, 1e-4f);
-        EXPECT_NEAR(lo.z, c.zMin, 1e-4f);
-        EXPECT_NEAR(hi.z, c.zMin + 0.8f, 1e-4f);
-        EXPECT_FLOAT_EQ(lo.y, -1.5f);
-        EXPECT_FLOAT_EQ(hi.y, c.yMax);
+// Column (2, 1) of a 3 x 3 field at origin (1, -1.5, 2): the grid starts at
+// 0.415 - (3 * 0.83 - 0.03) / 2 = -0.815, so the column is centred at x = 1.845, z = 2.015, 0.8
+// wide; its height is 4.5 * 0.8 * 0.5 and its grey 0.75 * 0.4.
+TEST(CubeField, EveryVertexOfAColumn) {
+    // x0 or x1, y0 or y1, z0 or z1, face by face: sides at z0 and z1, at x1, the top, at x0.
+    const char* const kCorners[5][4] = {{"000", "100", "110", "010"},
+                                        {"001", "101", "111", "011"},
+                                        {"100", "110", "111", "101"},
+                                        {"010", "110", "111", "011"},
+                                        {"000", "010", "011", "001"}};
+    const float kEdges[3][2] = {{1.445f, 2.245f}, {-1.5f, 0.3f}, {1.615f, 2.415f}};
+    const float kTexcoords[4][2] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
+    Field field(3);
+    std::tie(field.f.originX, field.f.originY, field.f.originZ) = std::tuple(1.0f, -1.5f, 2.0f);
+    field.f.phase = 0.5f;
+    field.f.brightness = 0.4f;
+    field.f.heightFn = [](float i, float j, float phase) { return i + 2 * j + phase; };
+    field.f.weightFn = [](float, float) { return 0.5f; };
+    field.f.shadeFn = [](float i, float j, float) { return 0.25f * (i + j); };
+    cubeFieldUpdateHeights(field.f);
+    ASSERT_EQ(cubeFieldBuild(field.f), 9);
+    const int first = (2 * 3 + 1) * kColumnVertices;
+    for (int v = 0; v < kColumnVertices; ++v) {
+        SCOPED_TRACE(v);
+        const int k = first + v;
+        for (int axis = 0; axis < 3; ++axis) {
+            const float want = kEdges[axis][kCorners[v / 4][v % 4][axis] - '0'];
+            EXPECT_NEAR(field.f.positions[k * 3 + axis], want, 1e-5f) << "axis " << axis;
+        }
+        const float* rgba = field.f.colors + k * 4;
+        EXPECT_TRUE(std::abs(rgba[0] - 0.3f) < 1e-6f && rgba[1] == rgba[0] && rgba[2] == rgba[0]);
+        EXPECT_EQ(rgba[3], 1.0f);
+        EXPECT_EQ(field.f.texcoords[k * 2], kTexcoords[v % 4][0]);
+        EXPECT_EQ(field.f.texcoords[k * 2 + 1], kTexcoords[v % 4][1]);
     }
 }
 
+// Every column's weight and height, element i * N + j.
 TEST(CubeField, SwitchOnMakesTheNextUpdateRecomputeTheWeights) {
     Field field(16);
-    field.f.weightFn = [](float, float) { return 0.5f; };
+    const auto all = [&](const float* values, auto want) {
+        for (int c = 0; c < 256; ++c) {
+            ASSERT_EQ(values[c], want(float(c / 16), float(c % 16))) << "column " << c;
+        }
+    };
+    field.f.weightFn = [](float i, float j) { return i + j / 16; };
+    field.f.heightFn = [](float i, float j, float phase) { return i * j + phase; };
+    field.f.phase = 0.5f;
     cubeFieldUpdateHeights(field.f);
     field.f.weightFn = [](float, float) { return 0.25f; };
     cubeFieldUpdateHeights(field.f); // the weights are kept between switch-ons
-    EXPECT_EQ(field.f.weights[37], 0.5f);
+    all(field.f.weights, [](float i, float j) { return i + j / 16; });
+    all(field.f.heights, [](float i, float j) { return i * j + 0.5f; });
     cubeFieldSwitchOn(field.f);
     cubeFieldUpdateHeights(field.f);
-    EXPECT_TRUE(field.f.visible == 1 && field.f.weights[37] == 0.25f);
+    EXPECT_EQ(field.f.visible, 1);
+    all(field.f.weights, [](float, float) { return 0.25f; });
+}
+
+// Without a GL context every GL entry point is null, so a draw that made any GL call would crash.
+TEST(CubeField, AHiddenFieldIsNeitherBuiltNorDrawn) {
+    Field field(2);
+    static int shades = 0;
+    field.f.shadeFn = [](float, float, float) { return float(++shades); };
+    cubeFieldDraw(field.f);
+    EXPECT_EQ(shades, 0);
 }
 
 TEST(CubeFieldDefaults, BoundaryValues) {

@@ -83,9 +83,14 @@ TEST_F(ParticleEmitterTest, RemovalMovesTheLastRecordIn) {
     }
 }
 
-TEST(ParticleStep, LifeReachesZeroAtTheHundredAndTwentyFirstStep) {
-    Particle p;
-    for (int step = 1; step <= 120; ++step) {
+// One step moves by (drift + velocity) / 60 and keeps 1 - 0.55 / 60 of the velocity; a life of 2
+// still has about 0.0000012 left after 120 steps and reaches 0 at the 121st.
+TEST(ParticleStep, MovesWithTheDriftSlowsDownAndDiesAtTheHundredAndTwentyFirstStep) {
+    Particle p{{1, 2, 3}, {1, 2, 3}};
+    particleStep(p, {0.5f, -1.5f, 0.25f}, kDt);
+    expectFloats(p.position, {1.025f, 2.0083333f, 3.0541667f});
+    expectFloats(p.velocity, {0.99083334f, 1.9816667f, 2.9725f});
+    for (int step = 2; step <= 120; ++step) {
         particleStep(p, {}, kDt);
     }
     EXPECT_GT(p.life, 0.0f);
@@ -93,22 +98,33 @@ TEST(ParticleStep, LifeReachesZeroAtTheHundredAndTwentyFirstStep) {
     EXPECT_EQ(p.life, 0.0f);
 }
 
-TEST_F(ParticleEmitterTest, SpriteCornersAndColour) {
-    // The dead one is a square of size 0 at alpha 0.
-    const Particle cases[] = {
-        {{0, 0, 0}, {}, 2.0f, 0}, {{-1, 2, 0.5f}, {}, 1.0f, 3}, {{3, -4, 5}, {}, 0.0f, 1}};
-    e.count = 3;
-    std::copy(std::begin(cases), std::end(cases), e.particles);
-    ASSERT_EQ(particleEmitterBuild(e, {1, 0, 0}, {0, 1, 0}), 12u);
-    for (int v = 0; v < 12; ++v) {
+// Four particles at (1, 2, 3), one per sprite, life 1.5: alpha 0.75 and half-size
+// 0.75 * 0.5 * 0.333 = 0.124875, with right (0.6, 0, 0.8) and up (0.1, 1, 0.2), so that
+// A = (right + up) * 0.124875 and B = (right - up) * 0.124875.
+TEST_F(ParticleEmitterTest, EveryCornerOfTheFourSprites) {
+    const float a[3] = {0.0874125f, 0.124875f, 0.124875f},
+                b[3] = {0.0624375f, -0.124875f, 0.074925f};
+    const float kSigns[4][2] = {{-1, 0}, {0, 1}, {1, 0}, {0, -1}}; // p - A, p + B, p + A, p - B
+    const float kRects[4][4] = {
+        {0, 0, 0.5f, 0.5f}, {0.5f, 0, 1, 0.5f}, {0, 0.5f, 0.5f, 1}, {0.5f, 0.5f, 1, 1}};
+    e.count = 4;
+    for (int32_t k = 0; k < 4; ++k) {
+        e.particles[k] = Particle{{1, 2, 3}, {}, 1.5f, k};
+    }
+    ASSERT_EQ(particleEmitterBuild(e, {0.6f, 0, 0.8f}, {0.1f, 1, 0.2f}), 16u);
+    for (int v = 0; v < 16; ++v) {
         SCOPED_TRACE(v);
-        const auto& [p, velocity, life, sprite] = cases[v / 4];
-        const float alpha = life * 0.5f, half = alpha * 0.5f * 0.333f; // 0.333 across at birth
-        // Bottom-left, bottom-right, top-right, top-left in the plane of right and up.
-        const float dx = v % 4 == 1 || v % 4 == 2 ? half : -half, dy = v % 4 >= 2 ? half : -half;
-        expectFloats(e.positions + v * 3, {p.x + dx, p.y + dy, p.z});
-        // Unclamped: the pipeline limits the colour to 0..1.
-        expectFloats(e.colors + v * 4, {p.x + 0.15f, p.y + 0.15f, p.z + 0.15f, alpha});
+        const float* sign = kSigns[v % 4];
+        const float p[3] = {1, 2, 3};
+        for (int axis = 0; axis < 3; ++axis) {
+            EXPECT_NEAR(e.positions[v * 3 + axis], p[axis] + sign[0] * a[axis] + sign[1] * b[axis],
+                        1e-6f);
+        }
+        // The colour follows the world position, unclamped: the pipeline limits it to 0..1.
+        expectFloats(e.colors + v * 4, {1.15f, 2.15f, 3.15f, 0.75f});
+        const float* rect = kRects[v / 4]; // uMin, vMin, uMax, vMax
+        const bool right = v % 4 == 1 || v % 4 == 2, bottom = v % 4 >= 2;
+        expectFloats(e.texcoords + v * 2, {rect[right ? 2 : 0], rect[bottom ? 3 : 1]});
     }
 }
 
