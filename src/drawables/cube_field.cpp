@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <ranges>
 
 #include "render/quad_arrays.h"
 #include "render/shaders.h"
@@ -94,8 +93,8 @@ void cubeFieldSwitchOn(CubeField& field) {
 
 void cubeFieldComputeWeights(CubeField& field) {
     const int32_t n = field.size;
-    for (const int32_t i : std::views::iota(0, n)) {
-        for (const int32_t j : std::views::iota(0, n)) {
+    for (int32_t i = 0; i < n; ++i) {
+        for (int32_t j = 0; j < n; ++j) {
             field.weights[i * n + j] = field.weightFn(static_cast<float>(i), static_cast<float>(j));
         }
     }
@@ -107,8 +106,8 @@ void cubeFieldUpdateHeights(CubeField& field) {
         cubeFieldComputeWeights(field);
     }
     const int32_t n = field.size;
-    for (const int32_t i : std::views::iota(0, n)) {
-        for (const int32_t j : std::views::iota(0, n)) {
+    for (int32_t i = 0; i < n; ++i) {
+        for (int32_t j = 0; j < n; ++j) {
             field.heights[i * n + j] =
                 field.heightFn(static_cast<float>(i), static_cast<float>(j), field.phase);
         }
@@ -120,8 +119,8 @@ int32_t cubeFieldBuild(CubeField& field) {
     const float span = static_cast<float>(n) * kColumnPitch - kColumnGap;
     const float start = kFirstCentreInset - span * 0.5f;
     int32_t c = 0;
-    for (const int32_t i : std::views::iota(0, n)) {
-        for (const int32_t j : std::views::iota(0, n)) {
+    for (int32_t i = 0; i < n; ++i) {
+        for (int32_t j = 0; j < n; ++j) {
             const float fi = static_cast<float>(i);
             const float fj = static_cast<float>(j);
             const float centreX = fi * kColumnPitch + field.originX + start;
