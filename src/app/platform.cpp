@@ -153,18 +153,6 @@ void pumpEvents() {
     }
 }
 
-void setInitialGlState() {
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClearDepth(1.0);
-    glEnable(GL_TEXTURE_2D);
-    glActiveTexture(GL_TEXTURE0);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_SCISSOR_TEST);
-    glDisable(GL_STENCIL_TEST);
-}
-
 void platformShutdown() {
     IMG_Quit();
     SDL_GL_DeleteContext(demoState.glContext);
