@@ -2,89 +2,63 @@
 
 #include <filesystem>
 #include <fstream>
-#include <string>
-#include <vector>
+#include <tuple>
 
 #include "capture/capture_options.h"
 
 namespace {
-
-TEST(FrameList, ParsesRangesAndTellsMembership) {
-    std::vector<FrameRange> ranges;
-    std::string error;
-    ASSERT_TRUE(frameListParse("1-3,480,900-910,10000000", ranges, error)) << error;
-    EXPECT_EQ(frameListLast(ranges), 10000000u);
-    for (uint32_t frame : {1u, 3u, 480u, 900u, 910u, 10000000u}) {
-        EXPECT_TRUE(frameListContains(ranges, frame)) << frame;
-    }
-    for (uint32_t frame : {0u, 4u, 479u, 481u, 899u, 911u}) {
-        EXPECT_FALSE(frameListContains(ranges, frame)) << frame;
-    }
-    for (const char* text : {"", "0", "0-5", "5-3", "1,", ",1", "1,,2", "1-", "-5", "1-2-3", "a",
-                             "1 2", "+1", " 1", "1.5", "10000001", "99999999999999999999"}) {
-        EXPECT_FALSE(frameListParse(text, ranges, error)) << '"' << text << '"';
-        EXPECT_FALSE(error.empty()) << text;
-    }
-}
 
 bool parse(std::vector<const char*> args, CaptureOptions& options, std::string& error) {
     args.insert(args.begin(), "kiru-capture");
     return captureOptionsParse(static_cast<int>(args.size()), args.data(), options, error);
 }
 
-TEST(CaptureOptions, DefaultsAndFlags) {
-    CaptureOptions options;
+// Stills of frame 1 at 800x600 in "capture" by default; a video alone is one whole loop, no
+// stills, at CRF 18. A bad frame list or argument is refused with its reason in one line.
+TEST(CaptureOptions, FrameListsFlagsDefaultsAndBadArguments) {
+    std::vector<FrameRange> ranges;
     std::string error;
-    ASSERT_TRUE(parse({}, options, error));
-    EXPECT_EQ(options.width, 800);
-    EXPECT_EQ(options.height, 600);
-    EXPECT_EQ(options.outDir, "capture");
-    EXPECT_EQ(frameListLast(options.frames), 1u);
-    ASSERT_TRUE(parse({"--size", "16384x4", "--out", "stills", "--frames", "2"}, options, error));
-    EXPECT_EQ(options.width, 16384);
-    EXPECT_EQ(options.height, 4);
-    EXPECT_EQ(options.outDir, "stills");
-    EXPECT_EQ(captureFramePath("a/b", 123), "a/b/frame-000123.png");
-    // A video alone: one whole loop, no stills, CRF 18.
-    CaptureOptions video;
-    ASSERT_TRUE(parse({"--video", "v.mp4"}, video, error));
-    EXPECT_EQ(video.frames.size(), 1u);
-    EXPECT_EQ(video.frames[0].first, 1u);
-    EXPECT_EQ(video.frames[0].last, 4023u);
-    EXPECT_EQ(video.outDir, "");
-    EXPECT_EQ(video.crf, 18);
-    ASSERT_TRUE(parse({"--video", "v.mp4", "--out", "s", "--crf", "0"}, video, error));
-    EXPECT_EQ(video.outDir, "s");
-    EXPECT_EQ(video.crf, 0);
-    ASSERT_TRUE(parse({"--help"}, options, error));
-    EXPECT_TRUE(options.help);
-    EXPECT_NE(error.find("--video"), std::string::npos);
-}
-
-TEST(CaptureOptions, BadArgumentsGiveOneLine) {
-    const std::vector<std::vector<const char*>> cases = {
-        {"--size", "642x480"},
-        {"--size", "0x480"},
-        {"--size", "-640x480"},
-        {"--size", "640"},
-        {"--size", "640x480x2"},
-        {"--size", "16388x480"},
-        {"--size"},
-        {"--frames", "0"},
-        {"--out", ""},
-        {"--video", ""},
-        {"--crf", "52"},
-        {"--crf", "x"},
-        {"--dry-run", "--video", "v.mp4"},
-        {"--fps", "60"},
-        {"stills"},
+    ASSERT_TRUE(frameListParse("1-3,480,900-910,10000000", ranges, error)) << error;
+    EXPECT_EQ(frameListLast(ranges), 10000000u);
+    // clang-format off
+    for (const auto& [frame, listed] : {std::pair{0u, false}, {1u, true}, {3u, true}, {4u, false},
+             {479u, false}, {480u, true}, {481u, false}, {899u, false}, {900u, true}, {910u, true},
+             {911u, false}, {10000000u, true}}) {
+        // clang-format on
+        EXPECT_EQ(frameListContains(ranges, frame), listed) << frame;
+    }
+    for (const char* text : {"", "0", "0-5", "5-3", "1,", ",1", "1,,2", "1-", "-5", "1-2-3", "a",
+                             "1 2", "+1", " 1", "1.5", "10000001", "99999999999999999999"}) {
+        EXPECT_TRUE(!frameListParse(text, ranges, error) && !error.empty()) << '"' << text << '"';
+    }
+    using Parsed = std::tuple<int, int, std::string, size_t, uint32_t, uint32_t, int, bool>;
+    const std::pair<std::vector<const char*>, Parsed> cases[] = {
+        {{}, {800, 600, "capture", 1, 1, 1, 18, false}},
+        {{"--size", "16384x4", "--out", "stills", "--frames", "2"},
+         {16384, 4, "stills", 1, 2, 2, 18, false}},
+        {{"--video", "v.mp4"}, {800, 600, "", 1, 1, 4023, 18, false}},
+        {{"--video", "v.mp4", "--out", "s", "--crf", "0"}, {800, 600, "s", 1, 1, 4023, 0, false}},
+        {{"--help"}, {800, 600, "capture", 1, 1, 1, 18, true}},
     };
-    for (const auto& args : cases) {
+    for (const auto& [args, parsed] : cases) {
+        CaptureOptions o;
+        ASSERT_TRUE(parse(args, o, error)) << error;
+        EXPECT_EQ(Parsed(o.width, o.height, o.outDir, o.frames.size(), o.frames[0].first,
+                         o.frames[0].last, o.crf, o.help),
+                  parsed);
+        EXPECT_EQ(error.find("--video") != std::string::npos, o.help) << "usage: " << error;
+    }
+    // clang-format off
+    const std::vector<const char*> bad[] = {
+        {"--size", "642x480"}, {"--size", "0x480"}, {"--size", "-640x480"}, {"--size", "640"},
+        {"--size", "640x480x2"}, {"--size", "16388x480"}, {"--size"}, {"--frames", "0"},
+        {"--out", ""}, {"--video", ""}, {"--crf", "52"}, {"--crf", "x"}, {"--fps", "60"},
+        {"--dry-run", "--video", "v.mp4"}, {"stills"}};
+    // clang-format on
+    for (const auto& args : bad) {
         CaptureOptions options;
-        std::string error;
         EXPECT_FALSE(parse(args, options, error)) << testing::PrintToString(args);
-        EXPECT_FALSE(error.empty());
-        EXPECT_EQ(error.find('\n'), std::string::npos);
+        EXPECT_TRUE(!error.empty() && error.find('\n') == std::string::npos) << error;
     }
     EXPECT_EQ(printable("a\nb\tc\x1b\x7f"), "a\\nb\\tc\\x1b\\x7f");
 }
@@ -93,15 +67,12 @@ TEST(CaptureOptions, BadArgumentsGiveOneLine) {
 TEST(CaptureOptions, OutputsAreCheckedBeforeAnythingIsMade) {
     const std::string root = testing::TempDir() + "kiru-capture-test";
     std::filesystem::remove_all(root);
-    std::filesystem::create_directories(root);
     std::vector<std::string> missing;
     std::string error;
-    CaptureOptions options;
-    options.outDir = root + "/a/b";
-    options.videoPath = root + "/a/c/v.mp4";
+    const CaptureOptions options{.outDir = root + "/a/b", .videoPath = root + "/a/c/v.mp4"};
     ASSERT_TRUE(captureOutputsCheck(options, missing, error)) << error;
-    EXPECT_EQ(missing, (std::vector<std::string>{root + "/a", root + "/a/b", root + "/a/c"}));
-    EXPECT_FALSE(std::filesystem::exists(root + "/a"));
+    EXPECT_EQ(missing, (std::vector<std::string>{root, root + "/a", root + "/a/b", root + "/a/c"}));
+    EXPECT_FALSE(std::filesystem::exists(root));
     ASSERT_TRUE(captureFoldersMake(missing, error)) << error;
     EXPECT_TRUE(std::filesystem::is_directory(root + "/a/c"));
     std::ofstream(root + "/a/b/kept.png") << "x";
@@ -110,9 +81,8 @@ TEST(CaptureOptions, OutputsAreCheckedBeforeAnythingIsMade) {
     EXPECT_FALSE(std::filesystem::exists(root + "/a/c"));
     for (const auto& [out, video] : std::vector<std::pair<std::string, std::string>>{
              {"/dev/null/stills", ""}, {"", "/dev/null/v.mp4"}, {"", root}, {"", root + "/"}}) {
-        options.outDir = out;
-        options.videoPath = video;
-        EXPECT_FALSE(captureOutputsCheck(options, missing, error)) << out << video;
+        EXPECT_FALSE(captureOutputsCheck({.outDir = out, .videoPath = video}, missing, error))
+            << out << video;
     }
 }
 
