@@ -9,6 +9,7 @@
 #include <X11/keysym.h>
 
 #include <SDL_image.h>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <csignal>
@@ -143,6 +144,23 @@ std::string windowState(Display* x, Window window) {
     return state;
 }
 
+// Whether the window asks its manager for full screen (the manager stretches every window here,
+// so the size alone cannot tell).
+bool windowFullScreen(Display* x, Window window) {
+    unsigned long type = 0, items = 0, after = 0; // type is an Atom
+    int format = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(x, window, XInternAtom(x, "_NET_WM_STATE", False), 0, 16, False, XA_ATOM,
+                       &type, &format, &items, &after, &data);
+    const Atom fullScreen = XInternAtom(x, "_NET_WM_STATE_FULLSCREEN", False);
+    const bool found =
+        data != nullptr &&
+        std::find(reinterpret_cast<Atom*>(data), reinterpret_cast<Atom*>(data) + items,
+                  fullScreen) != reinterpret_cast<Atom*>(data) + items;
+    XFree(data);
+    return found;
+}
+
 // Escape pressed in the window, or the close a window manager sends when the user closes it.
 void windowEnd(Display* x, Window window, bool escape) {
     XEvent close{};
@@ -209,13 +227,16 @@ TEST(FullScreen, AtTheDesktopSizeUnlessAThirdArgumentSaysOtherwise) {
     const pid_t manager = spawn(on + "matchbox-window-manager -use_titlebar no");
     XDisplay x = xOpen(name.c_str());
     ASSERT_NE(x, nullptr) << "could not start Xvfb";
-    for (const char* args : {"", " 640 480"}) {
+    for (const auto& [args, full] :
+         {std::pair{"", true}, {" 640 480", true}, {" 640 480 0", false}}) {
         const pid_t pid = spawn(on + KIRU_PATH + args);
         const Window window = windowFind(x.get(), pid);
         // The manager resizes it once it is mapped.
         EXPECT_TRUE(
             waitUntil([&] { return windowState(x.get(), window).starts_with("1024x768 "); }, 2s))
             << '"' << args << "\" gives " << windowState(x.get(), window);
+        EXPECT_TRUE(waitUntil([&] { return windowFullScreen(x.get(), window) == full; }, 2s))
+            << '"' << args << "\" full-screen: " << !full;
         windowEnd(x.get(), window, true);
         EXPECT_EQ(waitExit(pid), 0);
     }
