@@ -15,26 +15,25 @@
 namespace {
 
 // The demo's own calls (frame.cpp, camera.cpp, the drawables) and the corner cases of each, one
-// letter per call and then its arguments: P / M matrix mode projection / modelview, I identity,
-// U push, O pop, L multiply by kLookAt, T translate, R rotate, F frustum, N ortho. Rotations
-// include arbitrary axes (normalised first) and too short an axis (no rotation); the third pop
-// is of the last matrix (nothing happens: GL_STACK_UNDERFLOW).
+// letter per call and then its arguments: M 0 / M 1 matrix mode model-view / projection, I
+// identity, U push, O pop, L multiply by kLookAt, T translate, R rotate, F frustum, N ortho.
+// Rotations include arbitrary axes (normalised first) and too short an axis (no rotation); the
+// third pop is of the last matrix (nothing happens: GL_STACK_UNDERFLOW).
 const float kLookAt[16] = {0.6f,  -0.48f, 0.64f, 0, 0, 0.8f, 0.6f, 0,
                            -0.8f, -0.36f, 0.48f, 0, 0, 0,    0,    1};
 const char* const kCalls =
-    "P I F -0.0769800358919501 0.0769800358919501 -0.0577350269189626 0.0577350269189626 0.1 400 "
-    "M I L T -3.25 -17.5 41.125 U R 90 0 0 1 T 5 -6.5 0 R -90 1 0 0 R 33.7 0 -1 0 "
+    "M 1 I F -0.0769800358919501 0.0769800358919501 -0.0577350269189626 0.0577350269189626 0.1 400 "
+    "M 0 I L T -3.25 -17.5 41.125 U R 90 0 0 1 T 5 -6.5 0 R -90 1 0 0 R 33.7 0 -1 0 "
     "R -12.25 0 0 -2 R 17 -3 0 0 R 123.4 0.3 -0.5 0.8 R 45 0.00001 0 0.00001 R 0 1 0 0 "
-    "U R 71.5 1 1 1 O O O P U I N 0 800 600 0 0.1 200 T 0.5 0.25 -1";
+    "U R 71.5 1 1 1 O O O M 1 U I N 0 800 600 0 0.1 200 T 0.5 0.25 -1";
 
 // One call, to Mesa and to the layer's stacks alike.
 void apply(MatrixStacks& s, char op, const double* v) {
     const auto f = [v](int i) { return static_cast<float>(v[i]); };
     switch (op) {
-    case 'P':
     case 'M':
-        glMatrixMode(op == 'M' ? GL_MODELVIEW : GL_PROJECTION);
-        s.mode = op == 'M' ? MatrixMode::ModelView : MatrixMode::Projection;
+        glMatrixMode(v[0] == 0 ? GL_MODELVIEW : GL_PROJECTION);
+        s.mode = v[0] == 0 ? MatrixMode::ModelView : MatrixMode::Projection;
         return;
     case 'I':
         glLoadIdentity();
@@ -74,16 +73,18 @@ TEST(WebGlLayer, MatrixStacksMatchMesaToTheBit) {
     while (glGetError() != GL_NO_ERROR) {
     }
     MatrixStacks stacks;
-    // Then past the model-view stack's depth and back down: a push on a full stack does nothing
-    // (GL_STACK_OVERFLOW), like a pop of the last matrix.
-    std::string script = std::string(kCalls) + " M";
-    for (int i = 0; i < kMatrixStackDepth + 3; ++i) {
-        script += " U T 1 0 0";
+    for (const double mode : {0.0, 1.0}) { // Mesa's matrices as the layer's, whatever came before
+        apply(stacks, 'M', &mode);
+        apply(stacks, 'I', &mode);
     }
+    // The demo's calls, then past the model-view stack's depth and back down: a push on a full
+    // stack does nothing (GL_STACK_OVERFLOW), like a pop of the last matrix.
+    std::string pushes, pops;
     for (int i = 0; i < kMatrixStackDepth + 3; ++i) {
-        script += " O T 0 0.5 0";
+        pushes += " U T 1 0 0";
+        pops += " O T 0 0.5 0";
     }
-    std::istringstream calls(script + " P");
+    std::istringstream calls(std::string(kCalls) + " M 0" + pushes + pops + " M 1");
     int step = 0;
     for (char op; calls >> op;) {
         double v[6] = {};
