@@ -3,7 +3,6 @@
 
 #include <SDL.h>
 #include <cstdio>
-#include <cstring>
 
 #include "app/demo.h"
 #include "app/demo_state.h"
@@ -12,19 +11,14 @@
 #include "render/frame.h"
 
 void harnessClearScene() {
-    boxA.visible = false;
-    boxB.visible = false;
-    for (CubeField* field : {&fieldA, &fieldB, &fieldC, &fieldD}) {
-        field->visible = 0;
-    }
-    for (ParticleEmitter* emitter : {&emitterA, &emitterB, &emitterC}) {
-        emitter->enabled = false;
-        emitter->count = 0;
-    }
+    boxA.visible = boxB.visible = false;
+    boxA.x = boxA.y = boxA.z = boxA.rotX = boxA.rotY = boxA.rotZ = 0.0f;
+    fieldA.visible = fieldB.visible = fieldC.visible = fieldD.visible = 0;
+    emitterA.enabled = emitterB.enabled = emitterC.enabled = false;
+    emitterA.count = emitterB.count = emitterC.count = 0;
     for (ColorPanel* panel : {&colorPanelA, &colorPanelB}) {
-        panel->x = panel->y = 0.0f;
+        panel->x = panel->y = panel->width = panel->height = 0.0f;
         panel->z = -5.0f;
-        panel->width = panel->height = 0.0f;
         panel->color = {0.0f, 0.0f, 0.0f, 0.0f};
     }
     for (uint32_t i = 0; i < captions.count; ++i) {
@@ -36,12 +30,9 @@ void harnessClearScene() {
 }
 
 Frame harnessCompose() {
-    Frame frame;
-    frame.width = static_cast<int32_t>(demoState.screenWidth);
-    frame.height = static_cast<int32_t>(demoState.screenHeight);
-    frame.bytes.resize(static_cast<size_t>(frame.width) * frame.height * 4);
+    Frame frame(size_t{kHarnessWidth} * kHarnessHeight * 4);
     composeFramePasses();
-    frameGrab(frame.width, frame.height, GL_RGBA, frame.bytes.data());
+    frameGrab(kHarnessWidth, kHarnessHeight, GL_RGBA, frame.data());
     SDL_GL_SwapWindow(demoState.window);
     return frame;
 }
@@ -51,11 +42,7 @@ int main(int argc, char** argv) {
     if (testing::GTEST_FLAG(list_tests)) {
         return RUN_ALL_TESTS();
     }
-    CommandLine window;
-    window.width = kHarnessWidth;
-    window.height = kHarnessHeight;
-    window.fullScreen = false;
-    if (!demoStart(window, Pacing::Unpaced, Headless::Allowed)) {
+    if (!demoStart({kHarnessWidth, kHarnessHeight, false}, Pacing::Unpaced, Headless::Allowed)) {
         std::fprintf(stderr, "rendering tests need a display with OpenGL 2.0: %s\n",
                      platformFailure());
         return 1;
