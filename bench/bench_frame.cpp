@@ -4,10 +4,10 @@
 #include <benchmark/benchmark.h>
 
 #include "app/demo.h"
-#include "app/demo_state.h"
 #include "scenes/scene1.h"
 #include "scenes/scene3.h"
 #include "scenes/timeline.h"
+#include "stage/demo_state.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ void ensureStartCaptions() {
         caption.text = "";
         caption.scale = 1.5f;
         caption.color = {1.0f, 1.0f, 1.0f, 0.667f};
-        captionAdd(caption);
+        captionAdd(captions, caption);
     }
     demoState.captionSlot1 = 0;
     demoState.captionSlot2 = 1;
@@ -83,7 +83,7 @@ void captionsBuild(benchmark::State& state) {
         captionSet(i, kLine, 1.5f, 5.0f, 100.0f + 60.0f * static_cast<float>(i));
     }
     for (auto _ : state) {
-        benchmark::DoNotOptimize(captionListBuild());
+        benchmark::DoNotOptimize(captionListBuild(captions));
     }
 }
 BENCHMARK(captionsBuild)->Unit(benchmark::kMicrosecond);

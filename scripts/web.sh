@@ -17,8 +17,6 @@ case "${1:-}" in
 esac
 
 bash scripts/deps.sh web
-# Debian's Emscripten runs its JavaScript optimizer on the packaged acorn.
-export NODE_PATH=/usr/share/nodejs
 emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build-web -j"$(nproc)"
 

@@ -8,7 +8,7 @@ bool isBlank(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
-bool takesSize(int32_t side) {
+bool windowSideValid(int32_t side) {
     return side > 0 && side <= kMaxWindowSide && (side & 3) == 0;
 }
 
@@ -45,7 +45,7 @@ CommandLine commandLineParse(int argc, const char* const* argv) {
     if (argc >= 3) {
         const int32_t width = parseInteger(argv[1]);
         const int32_t height = parseInteger(argv[2]);
-        if (takesSize(width) && takesSize(height)) {
+        if (windowSizeValid(width, height)) {
             options.width = width;
             options.height = height;
         }
@@ -54,4 +54,45 @@ CommandLine commandLineParse(int argc, const char* const* argv) {
         options.fullScreen = parseInteger(argv[3]) == 1;
     }
     return options;
+}
+
+bool windowSizeValid(int32_t width, int32_t height) {
+    return windowSideValid(width) && windowSideValid(height);
+}
+
+bool digitsRead(const char*& text, uint32_t limit, uint32_t& value) {
+    if (*text < '0' || *text > '9') {
+        return false;
+    }
+    uint64_t result = 0;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        result = result * 10 + static_cast<uint64_t>(*text - '0');
+        if (result > limit) {
+            return false;
+        }
+    }
+    value = static_cast<uint32_t>(result);
+    return true;
+}
+
+bool windowSizeParse(const char* text, int32_t& width, int32_t& height) {
+    uint32_t w = 0;
+    uint32_t h = 0;
+    const auto limit = static_cast<uint32_t>(kMaxWindowSide);
+    if (!digitsRead(text, limit, w) || *text++ != 'x' || !digitsRead(text, limit, h) ||
+        *text != '\0' || !windowSizeValid(static_cast<int32_t>(w), static_cast<int32_t>(h))) {
+        return false;
+    }
+    width = static_cast<int32_t>(w);
+    height = static_cast<int32_t>(h);
+    return true;
+}
+
+bool frameNumberParse(const char* text, uint32_t& frame) {
+    uint32_t value = 0;
+    if (!digitsRead(text, kMaxFrame, value) || *text != '\0' || value == 0) {
+        return false;
+    }
+    frame = value;
+    return true;
 }

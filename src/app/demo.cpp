@@ -1,21 +1,26 @@
 #include "app/demo.h"
 
-#include <SDL.h>
 #include <cstdio>
 
-#include "app/demo_state.h"
-#include "render/frame.h"
+#include "app/perf_counter.h"
 #include "render/gl.h"
 #include "scenes/scene1.h"
 #include "scenes/scene2.h"
 #include "scenes/scene3.h"
 #include "scenes/scene4.h"
 #include "scenes/scene5.h"
+#include "stage/demo_state.h"
+#include "stage/frame.h"
 
 namespace {
 
 constexpr float kCaptionStartScale = 1.5f;
 constexpr Color kCaptionStartColor{1.0f, 1.0f, 1.0f, 0.667f};
+// The title shows the frame rate every this many frames.
+constexpr uint32_t kTitleFrameMask = 15;
+
+int64_t counterFrequency = 0;
+int64_t previousCount = 0; // the first frame is timed from 0, not from a real reading
 
 int32_t addStartCaption(float x, float y) {
     Caption caption;
@@ -24,19 +29,19 @@ int32_t addStartCaption(float x, float y) {
     caption.color = kCaptionStartColor;
     caption.x = x;
     caption.y = y;
-    return static_cast<int32_t>(captionAdd(caption));
+    return static_cast<int32_t>(captionAdd(captions, caption));
 }
 
 } // namespace
 
 bool demoStart(const CommandLine& options, Pacing pacing, Headless headless) {
-    int width = options.width;
-    int height = options.height;
+    int32_t width = options.width;
+    int32_t height = options.height;
     if (!platformInit(width, height, options.fullScreen, pacing, headless)) {
         return false;
     }
     if (options.fullScreen) {
-        SDL_GetWindowSize(demoState.window, &width, &height);
+        platformWindowSize(width, height);
     }
     createResources();
     setInitialGlState();
@@ -50,6 +55,10 @@ bool demoStart(const CommandLine& options, Pacing pacing, Headless headless) {
     demoState.captionSlot1 = addStartCaption(5.0f, 100.0f);
     demoState.captionSlot2 = addStartCaption(5.0f, 100.0f);
     demoState.captionSlot3 = addStartCaption(0.0f, 0.0f);
+
+    QueryPerformanceFrequency(&counterFrequency);
+    previousCount = 0;
+    scene1Setup();
     return true;
 }
 
@@ -72,6 +81,32 @@ void demoUpdateScene() {
         break;
     default:
         break;
+    }
+}
+
+void demoFrame(const FrameStep& step) {
+    for (int32_t i = 0; i < step.updates; ++i) {
+        demoUpdateScene();
+    }
+    if (step.draw) {
+        composeFrame();
+        if (step.inspect != nullptr) {
+            step.inspect(step.context);
+        }
+        platformSwap();
+    }
+    pumpEvents();
+    if (step.sleepMs > 0) {
+        platformDelay(step.sleepMs);
+    }
+    int64_t now = 0;
+    QueryPerformanceCounter(&now);
+    const int64_t elapsed = now - previousCount;
+    previousCount = now;
+    demoState.frameCount += 1;
+    if ((demoState.frameCount & kTitleFrameMask) == 0) {
+        char title[kTitleSize];
+        platformTitleSet(titleFormat(title, sizeof title, frameRate(elapsed, counterFrequency)));
     }
 }
 

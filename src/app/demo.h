@@ -1,5 +1,6 @@
 #pragma once
-// The start-up and per-frame steps that the demo's entry and the capture tool share.
+// The start-up and the frame that every program shares: the demo's three builds, the web page and
+// the capture tool.
 
 #include <cstddef>
 #include <cstdint>
@@ -7,13 +8,29 @@
 #include "app/command_line.h"
 #include "app/platform.h"
 
-// Platform, window size, GPU resources, GL state, viewport, camera defaults, screen size and the
-// three captions, in that order. False when the platform did not start (nothing is left open;
-// platformFailure says why).
+// Platform, window size, GPU resources, GL state, viewport, camera defaults, screen size, the
+// three captions, the frame clock and scene 1's set-up, in that order. False when the platform did
+// not start (nothing is left open; platformFailure says why).
 bool demoStart(const CommandLine& options, Pacing pacing, Headless headless);
 
 // The update of the scene that demoState.sceneNumber names.
 void demoUpdateScene();
+
+// Called between composing a frame and presenting it: the capture tool reads the frame back here.
+using FrameInspect = void (*)(void* context);
+
+// What a program's frame does around the steps every frame has.
+struct FrameStep {
+    int32_t updates = 1;  // scene updates that lead up to the frame
+    bool draw = true;     // false: updated only (kiru-capture's frames that are not listed)
+    uint32_t sleepMs = 0; // after the events: the paced build's 16 ms
+    FrameInspect inspect = nullptr;
+    void* context = nullptr;
+};
+
+// One frame: the updates; when drawn, composeFrame, inspect and the swap; the events; the sleep;
+// then the frame is counted, and every 16th frame the title shows the rate of this one.
+void demoFrame(const FrameStep& step);
 
 // Frames per second of one frame that took `elapsed` ticks at `frequency` ticks per second.
 float frameRate(int64_t elapsed, int64_t frequency);

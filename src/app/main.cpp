@@ -1,20 +1,42 @@
-// The demo's entry. This one source gives both builds: KIRU_PACED selects the paced one.
+// The demo's entry. This one source gives the three builds; KIRU_PACING names the build's pacing:
+// Paced (a 16 ms sleep after every frame), Unpaced (frames back to back) or Realtime (vsync, and
+// the updates owed for the real time that passed).
 #include <SDL.h>
+#include <cmath>
 #include <cstdio>
 
 #include "app/demo.h"
-#include "app/demo_state.h"
+#include "app/frame_pacer.h"
 #include "app/perf_counter.h"
-#include "render/frame.h"
-#include "scenes/scene1.h"
+#include "stage/demo_state.h"
 
 namespace {
-#if KIRU_PACED
-constexpr Pacing kPacing = Pacing::Paced;
-#else
-constexpr Pacing kPacing = Pacing::Unpaced;
-#endif
-constexpr Uint32 kFrameSleepMs = 16;
+
+constexpr Pacing kPacing = Pacing::KIRU_PACING;
+constexpr uint32_t kFrameSleepMs = 16;
+
+double secondsNow(int64_t frequency) {
+    int64_t count = 0;
+    QueryPerformanceCounter(&count);
+    return static_cast<double>(count) / static_cast<double>(frequency);
+}
+
+// A frame is composed only when an update ran; a frame that finds none due (no vsync, or a driver
+// that accepts the swap interval and does not wait) sleeps until one is, rather than spinning.
+void playByTheClock() {
+    int64_t frequency = 1;
+    QueryPerformanceFrequency(&frequency);
+    FramePacer pacer;
+    while (demoState.running) {
+        const int32_t updates = framePacerAdvance(pacer, secondsNow(frequency));
+        if (updates == 0) {
+            platformDelay(static_cast<uint32_t>(std::ceil(framePacerWait(pacer) * 1000.0)));
+            continue;
+        }
+        demoFrame({.updates = updates});
+    }
+}
+
 } // namespace
 
 extern "C" int SDL_main(int argc, char* argv[]) {
@@ -23,27 +45,12 @@ extern "C" int SDL_main(int argc, char* argv[]) {
         std::fprintf(stderr, "kiru: %s\n", platformFailure());
         return 1;
     }
-    int64_t frequency = 0;
-    QueryPerformanceFrequency(&frequency);
-    int64_t previous = 0;
-    scene1Setup();
-
-    char title[kTitleSize];
-    while (demoState.running) {
-        demoUpdateScene();
-        composeFrame();
-        pumpEvents();
-        if constexpr (kPacing == Pacing::Paced) {
-            SDL_Delay(kFrameSleepMs);
-        }
-        int64_t now = 0;
-        QueryPerformanceCounter(&now);
-        const int64_t elapsed = now - previous;
-        previous = now;
-        demoState.frameCount += 1;
-        if ((demoState.frameCount & 15u) == 0) {
-            SDL_SetWindowTitle(demoState.window,
-                               titleFormat(title, sizeof title, frameRate(elapsed, frequency)));
+    if constexpr (kPacing == Pacing::Realtime) {
+        playByTheClock();
+    } else {
+        const uint32_t sleepMs = kPacing == Pacing::Paced ? kFrameSleepMs : 0;
+        while (demoState.running) {
+            demoFrame({.sleepMs = sleepMs});
         }
     }
     platformShutdown();

@@ -7,12 +7,16 @@
 #include <cstring>
 #include <string>
 
-#include "app/demo_state.h"
 #include "render/gl.h"
+#include "render/resources.h"
+#include "stage/demo_state.h"
 
 namespace {
 
 char failure[256] = "";
+SDL_Window* window = nullptr;
+SDL_Renderer* renderer = nullptr;
+SDL_GLContext glContext = nullptr;
 
 // Records "what (SDL's reason)" on one line; false.
 bool fail(const char* what, const char* reason = nullptr) {
@@ -77,14 +81,30 @@ bool hasGl20() {
     return major >= 2 && GLEW_VERSION_2_0;
 }
 
+// Adaptive vsync where the driver has it (a late frame is shown at once instead of waiting a
+// whole refresh), plain vsync otherwise. A driver may refuse both, or accept and not wait; the
+// real-time frame loop then paces itself.
+void requestVsync() {
+    if (SDL_GL_SetSwapInterval(-1) != 0) {
+        SDL_GL_SetSwapInterval(1);
+    }
+}
+
+// Images are looked for beside the program too, wherever it was started from.
+void findProgramFolder() {
+    char* folder = SDL_GetBasePath();
+    resourceProgramFolderSet(folder != nullptr ? folder : "");
+    SDL_free(folder);
+}
+
 } // namespace
 
 bool platformInit(int32_t width, int32_t height, bool fullScreen, Pacing pacing,
                   Headless headless) {
     failure[0] = '\0';
     chooseVideoDrivers(headless);
-    const Uint32 subsystems =
-        pacing == Pacing::Paced ? (SDL_INIT_TIMER | SDL_INIT_VIDEO) : SDL_INIT_VIDEO;
+    const bool paced = pacing != Pacing::Unpaced;
+    const Uint32 subsystems = paced ? (SDL_INIT_TIMER | SDL_INIT_VIDEO) : SDL_INIT_VIDEO;
     if (SDL_Init(subsystems) != 0) {
         return fail("no display", SDL_GetError());
     }
@@ -92,7 +112,7 @@ bool platformInit(int32_t width, int32_t height, bool fullScreen, Pacing pacing,
         SDL_Quit();
         return fail("no display (SDL found only its offscreen or dummy video driver)");
     }
-    if (pacing == Pacing::Paced) {
+    if (paced) {
         SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     }
     // SDL asks for 16 depth bits, which GLX tops up (Mesa's X11 visuals have 24 or 32) but EGL
@@ -100,15 +120,14 @@ bool platformInit(int32_t width, int32_t height, bool fullScreen, Pacing pacing,
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
     const Uint32 flags =
         fullScreen ? (SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_OPENGL) : SDL_WINDOW_OPENGL;
-    if (SDL_CreateWindowAndRenderer(width, height, flags, &demoState.window, &demoState.renderer) !=
-        0) {
+    if (SDL_CreateWindowAndRenderer(width, height, flags, &window, &renderer) != 0) {
         SDL_Quit();
         return fail("could not open the window", SDL_GetError());
     }
-    demoState.glContext = SDL_GL_CreateContext(demoState.window);
-    if (demoState.glContext == nullptr) {
-        SDL_DestroyRenderer(demoState.renderer);
-        SDL_DestroyWindow(demoState.window);
+    glContext = SDL_GL_CreateContext(window);
+    if (glContext == nullptr) {
+        SDL_DestroyRenderer(renderer);
+        SDL_DestroyWindow(window);
         SDL_Quit();
         return fail("could not create an OpenGL context", SDL_GetError());
     }
@@ -129,17 +148,41 @@ bool platformInit(int32_t width, int32_t height, bool fullScreen, Pacing pacing,
     }
     if (step != nullptr) {
         fail(step, reason);
-        SDL_GL_DeleteContext(demoState.glContext);
-        SDL_DestroyRenderer(demoState.renderer);
-        SDL_DestroyWindow(demoState.window);
+        SDL_GL_DeleteContext(glContext);
+        SDL_DestroyRenderer(renderer);
+        SDL_DestroyWindow(window);
         SDL_Quit();
         return false;
     }
+    if (pacing == Pacing::Realtime) {
+        requestVsync();
+    }
+    findProgramFolder();
     return true;
 }
 
 const char* platformFailure() {
     return failure;
+}
+
+void platformWindowSize(int32_t& width, int32_t& height) {
+    int w = 0;
+    int h = 0;
+    SDL_GetWindowSize(window, &w, &h);
+    width = w;
+    height = h;
+}
+
+void platformSwap() {
+    SDL_GL_SwapWindow(window);
+}
+
+void platformTitleSet(const char* title) {
+    SDL_SetWindowTitle(window, title);
+}
+
+void platformDelay(uint32_t milliseconds) {
+    SDL_Delay(milliseconds);
 }
 
 void pumpEvents() {
@@ -155,6 +198,6 @@ void pumpEvents() {
 
 void platformShutdown() {
     IMG_Quit();
-    SDL_GL_DeleteContext(demoState.glContext);
+    SDL_GL_DeleteContext(glContext);
     SDL_Quit();
 }

@@ -1,11 +1,14 @@
 #pragma once
-// The platform: SDL window with its GL context, GLEW, PNG decoding, events, lasting GL state.
+// The platform: the window (the page's canvas on the web) with its GL context, image decoding,
+// events, the swap and the title. It owns its handles; the rest of the program reaches them only
+// through these calls. One unit per platform: app/platform.cpp (SDL), web/platform_web.cpp.
 
 #include <cstdint>
 
-// The two builds differ only here: the subsystems started, the double-buffer request, and the
-// sleep after each frame.
-enum class Pacing : uint8_t { Paced, Unpaced };
+// The three builds differ here and in the frame loop: the subsystems started, the double-buffer
+// and swap-interval requests, and how frames are paced (a 16 ms sleep after each, none, or by the
+// wall clock with vsync).
+enum class Pacing : uint8_t { Paced, Unpaced, Realtime };
 
 // Whether start-up may render where nobody sees it: SDL's offscreen (EGL) or dummy video driver.
 // The demo refuses; the capture tool and the rendering tests allow it, and with no display
@@ -21,11 +24,22 @@ bool platformInit(int32_t width, int32_t height, bool fullScreen, Pacing pacing,
 // "no display (...)" or "OpenGL 2.0 or later is needed (...)".
 const char* platformFailure();
 
+// The size of what the frames are drawn into, in pixels.
+void platformWindowSize(int32_t& width, int32_t& height);
+
+// Presents the composed frame.
+void platformSwap();
+
+void platformTitleSet(const char* title);
+
+// Sleeps for about this long.
+void platformDelay(uint32_t milliseconds);
+
 // Drains the event queue; a close request or Escape pressed clears demoState.running.
 void pumpEvents();
 
 // Clear colour, texturing on unit 0, blending, no culling, scissor or stencil.
 void setInitialGlState();
 
-// IMG_Quit, the GL context, SDL_Quit.
+// Image decoding, the GL context and the window system, in that order.
 void platformShutdown();

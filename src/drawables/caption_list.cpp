@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <span>
 
-#include "app/demo_state.h"
 #include "drawables/glyph_table.h"
 #include "render/quad_arrays.h"
 #include "render/shaders.h"
@@ -30,42 +29,43 @@ const char* textOrEmpty(const char* text) {
 
 } // namespace
 
-void captionListInit() {
-    captions.capacity = kCaptionCapacity;
-    captions.items = new Caption[captions.capacity]();
-    captions.positions = new float[MAX_TEXT_VERTICES * kPositionFloats]();
-    captions.colors = new float[MAX_TEXT_VERTICES * kColorFloats]();
-    captions.texcoords = new float[MAX_TEXT_VERTICES * kTexcoordFloats]();
-    captions.smoothings = new float[MAX_TEXT_VERTICES * kSmoothingFloats]();
+void captionListInit(CaptionList& list) {
+    list.capacity = kCaptionCapacity;
+    list.items = new Caption[list.capacity]();
+    list.positions = new float[MAX_TEXT_VERTICES * kPositionFloats]();
+    list.colors = new float[MAX_TEXT_VERTICES * kColorFloats]();
+    list.texcoords = new float[MAX_TEXT_VERTICES * kTexcoordFloats]();
+    list.smoothings = new float[MAX_TEXT_VERTICES * kSmoothingFloats]();
 }
 
-void captionListLoadResources() {
-    captions.program = buildProgram(distanceFieldProgram.vertex, distanceFieldProgram.fragment);
-    captions.positionAttrib = glGetAttribLocation(captions.program, "position");
-    captions.colorAttrib = glGetAttribLocation(captions.program, "color");
-    captions.texcoordAttrib = glGetAttribLocation(captions.program, "texcoord");
-    captions.smoothingAttrib = glGetAttribLocation(captions.program, "smoothing");
-    captions.fontTexture = textureLoad("res/font1.png");
+void captionListLoadResources(CaptionList& list) {
+    list.program = buildProgram(distanceFieldProgram.vertex, distanceFieldProgram.fragment);
+    list.positionAttrib = glGetAttribLocation(list.program, "position");
+    list.colorAttrib = glGetAttribLocation(list.program, "color");
+    list.texcoordAttrib = glGetAttribLocation(list.program, "texcoord");
+    list.smoothingAttrib = glGetAttribLocation(list.program, "smoothing");
+    list.fontTexture = textureLoad("res/font1.png");
 }
 
-uint32_t captionAdd(const Caption& caption) {
-    if (captions.count >= captions.capacity) {
+uint32_t captionAdd(CaptionList& list, const Caption& caption) {
+    if (list.count >= list.capacity) {
         return kCaptionNone;
     }
-    captions.items[captions.count] = caption;
-    return captions.count++;
+    list.items[list.count] = caption;
+    return list.count++;
 }
 
-void captionSet(uint32_t index, const char* text, float scale, float x, float y) {
-    Caption* caption = captionAt(index);
+void captionSet(CaptionList& list, uint32_t index, const char* text, float scale, float x,
+                float y) {
+    Caption* caption = captionAt(list, index);
     if (caption == nullptr) {
         return;
     }
     *caption = Caption{text, scale, kCaptionSetColor, x, y};
 }
 
-Caption* captionAt(uint32_t index) {
-    return index < captions.count ? &captions.items[index] : nullptr;
+Caption* captionAt(CaptionList& list, uint32_t index) {
+    return index < list.count ? &list.items[index] : nullptr;
 }
 
 // Characters without a glyph row (codes 127 and above) measure as nothing.
@@ -82,10 +82,10 @@ float textWidth(const char* text, float scale) {
 // Every glyph, control characters included, costs four vertices of the frame's budget; once the
 // budget is spent the rest of that caption and every later caption are skipped. Characters
 // without a glyph row draw nothing and cost nothing.
-int captionListBuild() {
+int captionListBuild(CaptionList& list) {
     int budget = MAX_TEXT_VERTICES;
     int v = 0;
-    for (const Caption& caption : std::span(captions.items, captions.count)) {
+    for (const Caption& caption : std::span(list.items, list.count)) {
         const float s = caption.scale;
         float pen = caption.x;
         const float baseline = caption.y + kBaselineDrop * s;
@@ -110,18 +110,18 @@ int captionListBuild() {
                 {left, bottom, u0, v1},
             };
             for (const GlyphCorner& corner : corners) {
-                float* position = captions.positions + v * kPositionFloats;
+                float* position = list.positions + v * kPositionFloats;
                 position[0] = corner.x;
                 position[1] = corner.y;
                 position[2] = kCaptionZ;
-                float* color = captions.colors + v * kColorFloats;
+                float* color = list.colors + v * kColorFloats;
                 color[0] = caption.color.r;
                 color[1] = caption.color.g;
                 color[2] = caption.color.b;
                 color[3] = caption.color.a;
-                captions.texcoords[v * kTexcoordFloats] = corner.u;
-                captions.texcoords[v * kTexcoordFloats + 1] = corner.v;
-                captions.smoothings[v * kSmoothingFloats] = smoothing;
+                list.texcoords[v * kTexcoordFloats] = corner.u;
+                list.texcoords[v * kTexcoordFloats + 1] = corner.v;
+                list.smoothings[v * kSmoothingFloats] = smoothing;
                 ++v;
             }
             budget -= kQuadVertices;
@@ -131,27 +131,25 @@ int captionListBuild() {
     return MAX_TEXT_VERTICES - budget;
 }
 
-// Relies on the overlay pass's state: pixel orthographic projection, depth test off, alpha
-// blending. The draw is issued even when nothing was laid out.
-void captionListDraw() {
-    const int vertices = captionListBuild();
-    useTexturedProgram(captions.program, captions.fontTexture);
-    drawQuadArrays({{captions.positionAttrib, kPositionFloats, captions.positions},
-                    {captions.colorAttrib, kColorFloats, captions.colors},
-                    {captions.texcoordAttrib, kTexcoordFloats, captions.texcoords},
-                    {captions.smoothingAttrib, kSmoothingFloats, captions.smoothings}},
+void captionListDraw(CaptionList& list) {
+    const int vertices = captionListBuild(list);
+    useTexturedProgram(list.program, list.fontTexture);
+    drawQuadArrays({{list.positionAttrib, kPositionFloats, list.positions},
+                    {list.colorAttrib, kColorFloats, list.colors},
+                    {list.texcoordAttrib, kTexcoordFloats, list.texcoords},
+                    {list.smoothingAttrib, kSmoothingFloats, list.smoothings}},
                    vertices);
 }
 
-void captionListFree() {
-    delete[] captions.items;
-    delete[] captions.positions;
-    delete[] captions.colors;
-    delete[] captions.texcoords;
-    delete[] captions.smoothings;
-    captions.items = nullptr;
-    captions.positions = nullptr;
-    captions.colors = nullptr;
-    captions.texcoords = nullptr;
-    captions.smoothings = nullptr;
+void captionListFree(CaptionList& list) {
+    delete[] list.items;
+    delete[] list.positions;
+    delete[] list.colors;
+    delete[] list.texcoords;
+    delete[] list.smoothings;
+    list.items = nullptr;
+    list.positions = nullptr;
+    list.colors = nullptr;
+    list.texcoords = nullptr;
+    list.smoothings = nullptr;
 }

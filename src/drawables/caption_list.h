@@ -37,19 +37,21 @@ struct CaptionList {
     GLuint fontTexture = 0; // res/font1.png; 0 when it did not load
 };
 
-// These work on the one list, `captions` (declared with the demo state).
-void captionListInit();
-void captionListLoadResources();
+// Allocates kCaptionCapacity captions, none in use, and the vertex arrays.
+void captionListInit(CaptionList& list);
+void captionListLoadResources(CaptionList& list);
 // Appends a copy and returns its index; kCaptionNone when the list is full.
-uint32_t captionAdd(const Caption& caption);
+uint32_t captionAdd(CaptionList& list, const Caption& caption);
 // Overwrites a slot whole, colour reset to (1, 1, 1, 0.667); an index at or beyond count is
 // ignored.
-void captionSet(uint32_t index, const char* text, float scale, float x, float y);
+void captionSet(CaptionList& list, uint32_t index, const char* text, float scale, float x, float y);
 // The slot for an in-place write, or null when the index is at or beyond count.
-Caption* captionAt(uint32_t index);
+Caption* captionAt(CaptionList& list, uint32_t index);
 // The distance the pen travels: the sum of advance * scale. Needs no GL.
 float textWidth(const char* text, float scale);
 // Lays out every caption into the vertex arrays; returns the number of vertices written.
-int captionListBuild();
-void captionListDraw();
-void captionListFree();
+int captionListBuild(CaptionList& list);
+// Relies on the overlay pass's state: pixel orthographic projection, depth test off, alpha
+// blending. The draw is issued even when nothing was laid out.
+void captionListDraw(CaptionList& list);
+void captionListFree(CaptionList& list);

@@ -1,10 +1,17 @@
 #include "drawables/color_panel.h"
 
 #include "render/quad_arrays.h"
+#include "render/shaders.h"
 
 void colorPanelInit(ColorPanel& panel) {
     panel.positions = new float[kColorPanelVertices * kPositionFloats]();
     panel.colors = new float[kColorPanelVertices * kColorFloats]();
+}
+
+void colorPanelLoadResources(ColorPanel& panel) {
+    panel.program = buildProgram(flatColorProgram.vertex, flatColorProgram.fragment);
+    panel.positionAttrib = glGetAttribLocation(panel.program, "position");
+    panel.colorAttrib = glGetAttribLocation(panel.program, "color");
 }
 
 void colorPanelBuild(ColorPanel& panel) {

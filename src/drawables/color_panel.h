@@ -25,6 +25,8 @@ struct ColorPanel {
 
 // Allocates the arrays; every other field keeps its start value above.
 void colorPanelInit(ColorPanel& panel);
+// A flatColorProgram of its own and its attribute locations.
+void colorPanelLoadResources(ColorPanel& panel);
 // Writes the four corners (top-left, top-right, bottom-right, bottom-left) and their colours.
 void colorPanelBuild(ColorPanel& panel);
 // colorPanelBuild, then one GL_QUADS draw of 4 vertices with the panel's program left in use.

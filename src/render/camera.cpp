@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "app/demo_state.h"
 #include "render/gl.h"
 
 namespace {
@@ -38,20 +37,13 @@ LookAtFrame lookAtBuild(float eyeX, float eyeY, float eyeZ, float targetX, float
     };
 }
 
-void lookAt(float eyeX, float eyeY, float eyeZ, float targetX, float targetY, float targetZ,
-            float upX, float upY, float upZ) {
+void lookAt(CameraBlock& camera, float eyeX, float eyeY, float eyeZ, float targetX, float targetY,
+            float targetZ, float upX, float upY, float upZ) {
     const LookAtFrame frame =
         lookAtBuild(eyeX, eyeY, eyeZ, targetX, targetY, targetZ, upX, upY, upZ);
-    demoState.cameraRight = frame.right;
+    camera.cameraRight = frame.right;
     glMultMatrixf(frame.matrix);
     glTranslatef(-eyeX, -eyeY, -eyeZ);
-}
-
-void applyCamera() {
-    const Vec3& eye = demoState.cameraEye;
-    const Vec3& target = demoState.cameraTarget;
-    const Vec3& up = demoState.cameraUp;
-    lookAt(eye.x, eye.y, eye.z, target.x, target.y, target.z, up.x, up.y, up.z);
 }
 
 void rotateXYZ(float x, float y, float z) {

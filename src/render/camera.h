@@ -24,12 +24,9 @@ LookAtFrame lookAtBuild(float eyeX, float eyeY, float eyeZ, float targetX, float
                         float targetZ, float upX, float upY, float upZ);
 
 // Multiplies the look-at rotation and the eye translation onto the current GL matrix and stores
-// the right vector in demoState.cameraRight.
-void lookAt(float eyeX, float eyeY, float eyeZ, float targetX, float targetY, float targetZ,
-            float upX, float upY, float upZ);
-
-// lookAt with the demo state's eye, target and up.
-void applyCamera();
+// the right vector in camera.cameraRight, for the particle billboards of the same frame.
+void lookAt(CameraBlock& camera, float eyeX, float eyeY, float eyeZ, float targetX, float targetY,
+            float targetZ, float upX, float upY, float upZ);
 
 // Multiplies rotations about the x, then the y, then the z axis (degrees) onto the current GL
 // matrix.

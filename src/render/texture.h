@@ -2,13 +2,16 @@
 // Decoded images into GL textures.
 
 #include "render/gl.h"
+#include "render/image.h"
 
-struct SDL_Surface;
+// Uploads the image as it is (8-bit RGBA, rows from the top, no flip), sets linear filtering and
+// edge clamping and returns the texture, left bound to GL_TEXTURE_2D.
+GLuint createTexture(const Image& image);
 
-// Uploads the surface as tightly packed 8-bit RGBA (converting other formats first), sets linear
-// filtering and edge clamping, frees the surface and returns the texture, left bound to
-// GL_TEXTURE_2D. Returns 0 when a surface in another format cannot be converted.
-GLuint createTexture(SDL_Surface* surface);
+// Finds the file among the resource folders, decodes it and uploads it; 0 when it cannot, and the
+// first such failure is kept for textureLoadFailure. Each call makes a texture of its own.
+GLuint textureLoad(const char* name);
 
-// IMG_Load and createTexture; 0 when the image does not load. Each call makes a texture of its own.
-GLuint textureLoad(const char* path);
+// "" while every image has loaded; otherwise one line naming the first image that did not, and
+// why.
+const char* textureLoadFailure();

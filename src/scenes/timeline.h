@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "app/demo_state.h"
+#include "stage/demo_state.h"
 
 // Scene time advances by this every update, whatever the real frame time.
 inline constexpr float kFrameStep = 1.0f / 60.0f;
@@ -37,9 +37,14 @@ inline uint32_t slotIndex(int32_t slot) {
     return static_cast<uint32_t>(slot);
 }
 
+// The scenes' captions are always those of the demo's one list.
+inline void captionSet(uint32_t index, const char* text, float scale, float x, float y) {
+    captionSet(captions, index, text, scale, x, y);
+}
+
 // In-place colour write of a caption slot, skipped when the slot is not in the list.
 inline void captionColorSet(int32_t slot, Color color) {
-    if (Caption* caption = captionAt(slotIndex(slot))) {
+    if (Caption* caption = captionAt(captions, slotIndex(slot))) {
         caption->color = color;
     }
 }

@@ -1,31 +1,24 @@
 // The web build's platform (app/platform.h): the page's canvas with a WebGL 1 context in place of
-// SDL's window and GL context, the keyboard and clicks of the page, and the few SDL and SDL_image
-// calls of the shared sources (src/web/include), with PNGs decoded by stb_image.
-#include <SDL.h>
-#include <SDL_image.h>
+// SDL's window and GL context, the keyboard and clicks of the page, and the tab's title.
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <emscripten/html5.h>
 
-#include "app/demo_state.h"
 #include "app/platform.h"
 #include "render/gl.h"
-
-#define STB_IMAGE_IMPLEMENTATION
-#define STBI_ONLY_PNG
-#include <stb_image.h>
+#include "stage/demo_state.h"
 
 namespace {
 
 constexpr char kCanvas[] = "#canvas";
 
-const char* failure = "";
+char failure[160] = "";
 EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = 0;
 bool escapePressed = false;
-SDL_PixelFormat rgba32 = {SDL_PIXELFORMAT_RGBA32};
 
 bool fail(const char* what) {
-    failure = what;
+    std::snprintf(failure, sizeof failure, "%s", what);
     return false;
 }
 
@@ -44,13 +37,30 @@ EM_BOOL onClick(int, const EmscriptenMouseEvent*, void*) {
     return EM_TRUE;
 }
 
+// A browser gives a smaller drawing buffer than the canvas asks for when it cannot hold it, and
+// would scale every frame to fit: such a size is refused rather than drawn wrong.
+bool drawingBufferHolds(int32_t width, int32_t height) {
+    int drawnWidth = 0;
+    int drawnHeight = 0;
+    emscripten_webgl_get_drawing_buffer_size(context, &drawnWidth, &drawnHeight);
+    GLint most[2] = {0, 0};
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, most);
+    if (drawnWidth == width && drawnHeight == height && width <= most[0] && height <= most[1]) {
+        return true;
+    }
+    std::snprintf(failure, sizeof failure,
+                  "this browser cannot draw %dx%d pixels (it gives %dx%d, at most %dx%d)", width,
+                  height, drawnWidth, drawnHeight, most[0], most[1]);
+    return false;
+}
+
 } // namespace
 
 // The canvas stands for the window: fullScreen sizes it to the page's window in device pixels,
 // otherwise it is width x height. The size is read here once and kept, whatever the window does
 // later. Pacing makes no difference: the browser paces every frame.
 bool platformInit(int32_t width, int32_t height, bool fullScreen, Pacing, Headless) {
-    failure = "";
+    failure[0] = '\0';
     const double ratio = emscripten_get_device_pixel_ratio();
     if (fullScreen) {
         double cssWidth = 0.0;
@@ -78,6 +88,10 @@ bool platformInit(int32_t width, int32_t height, bool fullScreen, Pacing, Headle
         return fail("could not create a WebGL context");
     }
     emscripten_webgl_make_context_current(context);
+    if (!drawingBufferHolds(width, height)) {
+        platformShutdown();
+        return false;
+    }
     kglInit();
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onKeyDown);
     emscripten_set_click_callback(kCanvas, nullptr, EM_TRUE, onClick);
@@ -87,6 +101,24 @@ bool platformInit(int32_t width, int32_t height, bool fullScreen, Pacing, Headle
 const char* platformFailure() {
     return failure;
 }
+
+void platformWindowSize(int32_t& width, int32_t& height) {
+    int w = 0;
+    int h = 0;
+    emscripten_get_canvas_element_size(kCanvas, &w, &h);
+    width = w;
+    height = h;
+}
+
+// The browser shows the canvas once the frame's callback returns.
+void platformSwap() {}
+
+void platformTitleSet(const char* title) {
+    emscripten_set_window_title(title);
+}
+
+// Never needed: the browser paces every frame, and a page must not block.
+void platformDelay(uint32_t) {}
 
 // Escape, pressed since the last call, ends the run; the page has no close request.
 void pumpEvents() {
@@ -101,32 +133,4 @@ void platformShutdown() {
     emscripten_webgl_make_context_current(0);
     emscripten_webgl_destroy_context(context);
     context = 0;
-}
-
-void SDL_GetWindowSize(SDL_Window*, int* width, int* height) {
-    emscripten_get_canvas_element_size(kCanvas, width, height);
-}
-
-void SDL_GL_SwapWindow(SDL_Window*) {}
-
-SDL_Surface* SDL_ConvertSurfaceFormat(SDL_Surface*, Uint32, Uint32) {
-    return nullptr;
-}
-
-void SDL_FreeSurface(SDL_Surface* surface) {
-    if (surface != nullptr) {
-        stbi_image_free(surface->pixels);
-        delete surface;
-    }
-}
-
-SDL_Surface* IMG_Load(const char* path) {
-    int width = 0;
-    int height = 0;
-    int channels = 0;
-    stbi_uc* pixels = stbi_load(path, &width, &height, &channels, 4);
-    if (pixels == nullptr) {
-        return nullptr;
-    }
-    return new SDL_Surface{&rgba32, width, height, width * 4, pixels};
 }

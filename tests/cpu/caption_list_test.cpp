@@ -4,22 +4,26 @@
 #include <string>
 #include <utility>
 
-#include "app/demo_state.h"
 #include "drawables/caption_list.h"
 
 namespace {
 
-// The list is the program's one global: each test starts it empty and leaves it empty.
+// A list of the tests' own, empty at the start of each.
+CaptionList list;
+
 class CaptionListTest : public testing::Test {
   protected:
-    void SetUp() override { captions.count = 0; }
-    void TearDown() override { captions.count = 0; }
+    void SetUp() override {
+        list = {};
+        captionListInit(list);
+    }
+    void TearDown() override { captionListFree(list); }
 };
 
 // Adds one caption and lays out the whole list; returns the vertex count.
 int add(const char* text, float scale, float x, float y, Color color = {1, 1, 1, 1}) {
-    captionAdd(Caption{text, scale, color, x, y});
-    return captionListBuild();
+    captionAdd(list, Caption{text, scale, color, x, y});
+    return captionListBuild(list);
 }
 
 // "Ab" at scale 1.5 from (5, 100): the baseline lies 35 * 1.5 below the top; each glyph's quad
@@ -35,31 +39,31 @@ TEST_F(CaptionListTest, EveryVertexOfAShortTextAndTheSmoothing) {
     for (int v = 0; v < 8; ++v) {
         SCOPED_TRACE(v);
         const auto& [x, y, u, w] = kVertices[v];
-        const float* p = captions.positions + v * 3;
+        const float* p = list.positions + v * 3;
         EXPECT_TRUE(std::abs(p[0] - x) < 1e-3f && std::abs(p[1] - y) < 1e-3f && p[2] == -5.0f);
-        EXPECT_FLOAT_EQ(captions.texcoords[v * 2], u / 256);
-        EXPECT_FLOAT_EQ(captions.texcoords[v * 2 + 1], w / 256);
-        const float* c = captions.colors + v * 4;
+        EXPECT_FLOAT_EQ(list.texcoords[v * 2], u / 256);
+        EXPECT_FLOAT_EQ(list.texcoords[v * 2 + 1], w / 256);
+        const float* c = list.colors + v * 4;
         EXPECT_TRUE(c[0] == 0.2f && c[1] == 0.4f && c[2] == 0.6f && c[3] == 0.8f);
-        EXPECT_FLOAT_EQ(captions.smoothings[v], 1 / 7.5f);
+        EXPECT_FLOAT_EQ(list.smoothings[v], 1 / 7.5f);
     }
     const float smoothings[][2] = {{1, 0.2f}, {3.2f, 0.0625f}, {40, 0.0625f}};
     for (const auto& [scale, smoothing] : smoothings) {
-        captions.count = 0;
+        list.count = 0;
         ASSERT_EQ(add("x", scale, 0, 0), 4);
-        EXPECT_FLOAT_EQ(captions.smoothings[3], smoothing) << "scale " << scale;
+        EXPECT_FLOAT_EQ(list.smoothings[3], smoothing) << "scale " << scale;
     }
 }
 
 TEST_F(CaptionListTest, BudgetOfTwoHundredFiftySixGlyphsAcrossCaptions) {
     const std::string a(200, 'A'), b(100, 'B'), exact(256, 'A');
-    captionAdd(Caption{a.c_str(), 1.0f, {1, 0, 0, 1}, 0, 0});
-    captionAdd(Caption{b.c_str(), 1.0f, {0, 1, 0, 1}, 10, 50});
+    captionAdd(list, Caption{a.c_str(), 1.0f, {1, 0, 0, 1}, 0, 0});
+    captionAdd(list, Caption{b.c_str(), 1.0f, {0, 1, 0, 1}, 10, 50});
     ASSERT_EQ(add("C", 1.0f, 0, 300, {0, 0, 1, 1}), MAX_TEXT_VERTICES);
     // Glyph 256 is the 56th of the second caption; the third caption gets nothing.
     const int last = MAX_TEXT_VERTICES - 4;
-    EXPECT_NEAR(captions.positions[last * 3], 10 + 55 * 19.688f - 1.5f, 1e-2f);
-    captions.count = 0;
+    EXPECT_NEAR(list.positions[last * 3], 10 + 55 * 19.688f - 1.5f, 1e-2f);
+    list.count = 0;
     EXPECT_EQ(add(exact.c_str(), 1.0f, 0, 0), MAX_TEXT_VERTICES);
 }
 
@@ -70,9 +74,9 @@ TEST_F(CaptionListTest, ControlCharactersAndCharactersWithoutGlyphs) {
                                                  {"\377\200A\303", 4}, {nullptr, 0}, {"", 0}};
     for (const auto& [text, vertices] : cases) {
         SCOPED_TRACE(testing::PrintToString(text));
-        captions.count = 0;
+        list.count = 0;
         ASSERT_EQ(add(text, 2.0f, 100, 0), vertices);
-        const float* p = captions.positions;
+        const float* p = list.positions;
         EXPECT_TRUE(vertices < 8 || (p[0] == 100 && p[1] == 70 && p[6] == 100 && p[7] == 70));
         EXPECT_TRUE(vertices == 0 || std::abs(p[(vertices - 4) * 3] - (100 - 1.688f * 2)) < 1e-4f);
     }
@@ -83,20 +87,20 @@ TEST_F(CaptionListTest, ControlCharactersAndCharactersWithoutGlyphs) {
 
 TEST_F(CaptionListTest, WritesSkipSlotsOutsideTheListAndAFullListAddsNothing) {
     for (uint32_t i = 0; i < kCaptionCapacity; ++i) {
-        EXPECT_EQ(captionAdd(Caption{}), i);
+        EXPECT_EQ(captionAdd(list, Caption{}), i);
     }
-    EXPECT_EQ(captionAdd(Caption{"extra", 1, {}, 0, 0}), kCaptionNone);
-    EXPECT_EQ(captions.count, kCaptionCapacity);
-    captions.count = 3;
+    EXPECT_EQ(captionAdd(list, Caption{"extra", 1, {}, 0, 0}), kCaptionNone);
+    EXPECT_EQ(list.count, kCaptionCapacity);
+    list.count = 3;
     for (uint32_t index : {3u, kCaptionNone}) {
-        captionSet(index, "skipped", 2.0f, 1.0f, 1.0f);
-        EXPECT_EQ(captionAt(index), nullptr);
-        EXPECT_EQ(captions.items[3].text, nullptr) << index;
+        captionSet(list, index, "skipped", 2.0f, 1.0f, 1.0f);
+        EXPECT_EQ(captionAt(list, index), nullptr);
+        EXPECT_EQ(list.items[3].text, nullptr) << index;
     }
-    captions.items[2].color = {0, 0, 0, 1};
-    captionSet(2, "kept", 2.0f, 1.0f, 1.0f);
-    EXPECT_STREQ(captions.items[2].text, "kept");
-    EXPECT_EQ(captions.items[2].color.a, 0.667f) << "the colour is reset whole";
+    list.items[2].color = {0, 0, 0, 1};
+    captionSet(list, 2, "kept", 2.0f, 1.0f, 1.0f);
+    EXPECT_STREQ(list.items[2].text, "kept");
+    EXPECT_EQ(list.items[2].color.a, 0.667f) << "the colour is reset whole";
 }
 
 } // namespace

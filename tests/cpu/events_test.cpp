@@ -4,8 +4,8 @@
 #include <SDL.h>
 #include <vector>
 
-#include "app/demo_state.h"
 #include "app/platform.h"
+#include "stage/demo_state.h"
 
 namespace {
 

@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "app/demo.h"
-#include "app/demo_state.h"
 #include "scenes/scene1.h"
 #include "scenes/scene2.h"
 #include "scenes/scene3.h"
 #include "scenes/scene4.h"
 #include "scenes/scene5.h"
+#include "stage/demo_state.h"
 
 namespace {
 
@@ -98,7 +98,7 @@ void enterScene(int32_t n, uint32_t width, uint32_t height) {
     demoState.screenWidth = width;
     demoState.screenHeight = height;
     while (captions.count < 3) {
-        captionAdd(Caption{"", 1.5f, {1.0f, 1.0f, 1.0f, 0.667f}, 5.0f, 100.0f});
+        captionAdd(captions, Caption{"", 1.5f, {1.0f, 1.0f, 1.0f, 0.667f}, 5.0f, 100.0f});
     }
     demoState.captionSlot1 = 0;
     demoState.captionSlot2 = 1;

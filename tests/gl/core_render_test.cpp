@@ -3,14 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
+#include <SDL_image.h>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "app/demo_state.h"
 #include "gl_harness.h"
 #include "render/shaders.h"
 #include "render/texture.h"
+#include "stage/demo_state.h"
 
 namespace {
 
@@ -51,6 +52,7 @@ TEST(Programs, CompileLogsGoToStandardOutputAndFailuresGiveZero) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 }
 
+// PNGs of RGB and BGRA pixels decode to the same RGBA texels as an RGBA one.
 TEST(Textures, OtherFormatsUploadAsTheSameRgbaTexels) {
     constexpr int kWidth = 5; // odd, so the RGB rows carry padding
     constexpr int kHeight = 3;
@@ -59,6 +61,7 @@ TEST(Textures, OtherFormatsUploadAsTheSameRgbaTexels) {
         expected.insert(expected.end(), {uint8_t(40 * (i % kWidth) + 10),
                                          uint8_t(70 * (i / kWidth) + 5), 200, 255});
     }
+    const std::string path = testing::TempDir() + "kiru-format.png";
     for (Uint32 format : {SDL_PIXELFORMAT_RGBA32, SDL_PIXELFORMAT_RGB24, SDL_PIXELFORMAT_BGRA32}) {
         SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, kWidth, kHeight, 32, format);
         ASSERT_NE(s, nullptr);
@@ -67,7 +70,12 @@ TEST(Textures, OtherFormatsUploadAsTheSameRgbaTexels) {
             SDL_FillRect(s, &texel,
                          SDL_MapRGBA(s->format, expected[4 * i], expected[4 * i + 1], 200, 255));
         }
-        ASSERT_NE(createTexture(s), 0u); // and bound
+        ASSERT_EQ(IMG_SavePNG(s, path.c_str()), 0);
+        SDL_FreeSurface(s);
+        Image image;
+        ASSERT_TRUE(imageLoad(path.c_str(), image)) << imageFailure();
+        ASSERT_NE(createTexture(image), 0u); // and bound
+        imageFree(image);
         std::vector<uint8_t> uploaded(expected.size());
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, uploaded.data());

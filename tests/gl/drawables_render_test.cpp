@@ -9,8 +9,8 @@
 #include <ranges>
 #include <tuple>
 
-#include "app/demo_state.h"
 #include "gl_harness.h"
+#include "stage/demo_state.h"
 
 namespace {
 
@@ -112,11 +112,11 @@ TEST_F(DrawablesRender, ParticlesAddLightAndAreHiddenBehindACube) {
 TEST_F(DrawablesRender, CaptionInkStaysInsideTheGlyphQuads) {
     setPanel(colorPanelA, kWhole, {1, 1, 1, 1});
     const char* text = "THE END";
-    captionSet(0, text, 2.0f, 200.0f, 250.0f);
-    captionAt(0)->color = {0, 0, 0, 1};
+    captionSet(captions, 0, text, 2.0f, 200.0f, 250.0f);
+    captionAt(captions, 0)->color = {0, 0, 0, 1};
     const Frame frame = harnessCompose();
     // The layout the draw used: the other captions are empty.
-    ASSERT_EQ(captionListBuild(), 7 * 4);
+    ASSERT_EQ(captionListBuild(captions), 7 * 4);
     const auto quad = [](int g, int32_t margin) { // whole pixels inside glyph g's quad
         const float* p = captions.positions + g * 4 * 3;
         return Box{int32_t(std::ceil(p[0])) - margin, int32_t(std::ceil(p[1])) - margin,

@@ -16,5 +16,5 @@ using Frame = std::vector<uint8_t>;
 // origin.
 void harnessClearScene();
 
-// composeFramePasses, read the back buffer, then swap.
+// composeFrame, read the back buffer, then swap.
 Frame harnessCompose();

@@ -5,10 +5,10 @@
 #include <cstdio>
 
 #include "app/demo.h"
-#include "app/demo_state.h"
 #include "capture/frame_grab.h"
 #include "gl_harness.h"
-#include "render/frame.h"
+#include "stage/demo_state.h"
+#include "stage/frame.h"
 
 void harnessClearScene() {
     boxA.visible = boxB.visible = false;
@@ -22,7 +22,7 @@ void harnessClearScene() {
         panel->color = {0.0f, 0.0f, 0.0f, 0.0f};
     }
     for (uint32_t i = 0; i < captions.count; ++i) {
-        captionSet(i, "", 1.5f, 0.0f, 0.0f);
+        captionSet(captions, i, "", 1.5f, 0.0f, 0.0f);
     }
     demoState.cameraEye = {0.0f, 0.0f, 5.0f};
     demoState.cameraTarget = {0.0f, 0.0f, 0.0f};
@@ -31,9 +31,9 @@ void harnessClearScene() {
 
 Frame harnessCompose() {
     Frame frame(size_t{kHarnessWidth} * kHarnessHeight * 4);
-    composeFramePasses();
+    composeFrame();
     frameGrab(kHarnessWidth, kHarnessHeight, GL_RGBA, frame.data());
-    SDL_GL_SwapWindow(demoState.window);
+    platformSwap();
     return frame;
 }
 

@@ -12,38 +12,6 @@
 
 namespace {
 
-// Digits only, no sign or blanks, at most limit; advances text past them.
-bool readNumber(const char*& text, uint32_t limit, uint32_t& value) {
-    if (*text < '0' || *text > '9') {
-        return false;
-    }
-    uint64_t result = 0;
-    for (; *text >= '0' && *text <= '9'; ++text) {
-        result = result * 10 + static_cast<uint64_t>(*text - '0');
-        if (result > limit) {
-            return false;
-        }
-    }
-    value = static_cast<uint32_t>(result);
-    return true;
-}
-
-bool sizeParse(const char* text, int32_t& width, int32_t& height) {
-    uint32_t w = 0;
-    uint32_t h = 0;
-    const auto limit = static_cast<uint32_t>(kMaxWindowSide);
-    if (!readNumber(text, limit, w) || *text++ != 'x' || !readNumber(text, limit, h) ||
-        *text != '\0') {
-        return false;
-    }
-    if (w == 0 || h == 0 || w % 4 != 0 || h % 4 != 0) {
-        return false;
-    }
-    width = static_cast<int32_t>(w);
-    height = static_cast<int32_t>(h);
-    return true;
-}
-
 const char kDescription[] =
     "Plays kiru's frames at the fixed 1/60 s step, unpaced, and writes the listed ones as PNG\n"
     "stills, as an H.264 MP4 video at 60 frames per second, or both. With no display it\n"
@@ -92,13 +60,13 @@ bool frameListParse(const char* text, std::vector<FrameRange>& ranges, std::stri
     const char* start = text;
     for (;;) {
         FrameRange range{};
-        if (!readNumber(text, kMaxCaptureFrame, range.first)) {
+        if (!digitsRead(text, kMaxCaptureFrame, range.first)) {
             break;
         }
         range.last = range.first;
         if (*text == '-') {
             ++text;
-            if (!readNumber(text, kMaxCaptureFrame, range.last)) {
+            if (!digitsRead(text, kMaxCaptureFrame, range.last)) {
                 break;
             }
         }
@@ -194,9 +162,8 @@ bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& opti
         error = "--dry-run writes nothing: leave out --out and --video";
         return false;
     }
-    if (!sizeOption->empty() && !sizeParse(size.c_str(), options.width, options.height)) {
-        error =
-            "bad size \"" + size + "\" (expected WxH, both positive multiples of 4 up to 16384)";
+    if (!sizeOption->empty() && !windowSizeParse(size.c_str(), options.width, options.height)) {
+        error = "bad size \"" + size + "\" (expected " + kWindowSizeRule + ")";
         return false;
     }
     if (!framesOption->empty()) {

@@ -6,14 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
+
 // Frames first..last, both included, counted from 1.
 struct FrameRange {
     uint32_t first;
     uint32_t last;
 };
 
-// Largest frame number accepted: about 46 hours of demo time at 60 frames a second.
-inline constexpr uint32_t kMaxCaptureFrame = 10000000;
+// Largest frame number accepted, the same as the page's.
+inline constexpr uint32_t kMaxCaptureFrame = kMaxFrame;
 // One whole loop of the five scenes: the default frame list of a video.
 inline constexpr uint32_t kLoopFrames = 4023;
 // x264's constant rate factor: 18 is visually lossless for this content.

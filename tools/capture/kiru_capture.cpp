@@ -12,13 +12,12 @@
 #include <vector>
 
 #include "app/demo.h"
-#include "app/demo_state.h"
 #include "capture/capture_options.h"
 #include "capture/capture_worker.h"
 #include "capture/frame_grab.h"
 #include "capture/video_file.h"
-#include "render/frame.h"
-#include "scenes/scene1.h"
+#include "render/texture.h"
+#include "stage/demo_state.h"
 
 namespace {
 
@@ -131,6 +130,36 @@ struct Outcome {
     }
 };
 
+// A listed frame, composed and not yet presented: read back into the worker's next buffer.
+struct FrameReadBack {
+    CaptureWorker* worker;
+    int32_t width;
+    int32_t height;
+    uint32_t frame;
+    bool still;
+    Outcome* outcome;
+};
+
+void readBack(void* context) {
+    auto& read = *static_cast<FrameReadBack*>(context);
+    if (read.worker == nullptr) {
+        glFinish(); // render-only: drawn to the end, as a read-back would wait for
+        return;
+    }
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    frameRead(read.width, read.height, GL_RGBA, read.worker->buffer());
+    const GLenum failure = glGetError();
+    if (failure != GL_NO_ERROR) {
+        char reason[64];
+        std::snprintf(reason, sizeof reason, "cannot read frame %u back (GL error 0x%x)",
+                      read.frame, failure);
+        read.outcome->failure(kFailure, reason);
+        return;
+    }
+    read.worker->submit(read.frame, read.still);
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -167,7 +196,11 @@ int main(int argc, char* argv[]) {
     if (!demoStart(window, Pacing::Unpaced, Headless::Allowed)) {
         return quit(kFailure, platformFailure());
     }
-    scene1Setup();
+    // The demo runs on without an image; a capture would write wrong frames.
+    if (*textureLoadFailure() != '\0') {
+        platformShutdown();
+        return quit(kFailure, textureLoadFailure());
+    }
 
     const int32_t width = options.width;
     const int32_t height = options.height;
@@ -188,38 +221,19 @@ int main(int argc, char* argv[]) {
     double processorAtFirst = 0.0;
     uint32_t listed = 0;
     uint32_t played = 0;
-    while (played < last && stopSignal == 0 && demoState.running && !(worker && worker->failed())) {
+    while (played < last && stopSignal == 0 && demoState.running && outcome.status == 0 &&
+           !(worker && worker->failed())) {
         const uint32_t frame = played + 1;
         const Clock::time_point start = Clock::now();
-        demoUpdateScene();
         const bool wanted = frameListContains(options.frames, frame);
-        if (wanted) {
-            if (!firstListed) {
-                firstListed = start;
-                processorAtFirst = processorSeconds();
-            }
-            composeFramePasses();
-            if (worker) {
-                while (glGetError() != GL_NO_ERROR) {
-                }
-                frameRead(width, height, GL_RGBA, worker->buffer());
-                const GLenum failure = glGetError();
-                if (failure != GL_NO_ERROR) {
-                    char reason[64];
-                    std::snprintf(reason, sizeof reason,
-                                  "cannot read frame %u back (GL error 0x%x)", frame, failure);
-                    outcome.failure(kFailure, reason);
-                    break;
-                }
-                worker->submit(frame, !options.outDir.empty());
-            } else {
-                glFinish(); // render-only: drawn to the end, as a read-back would wait for
-            }
-            SDL_GL_SwapWindow(demoState.window);
-            listed += 1;
+        if (wanted && !firstListed) {
+            firstListed = start;
+            processorAtFirst = processorSeconds();
         }
-        pumpEvents();
-        demoState.frameCount += 1;
+        FrameReadBack read{worker ? &*worker : nullptr, width,   height, frame,
+                           !options.outDir.empty(),     &outcome};
+        demoFrame({.draw = wanted, .inspect = readBack, .context = &read});
+        listed += wanted ? 1 : 0;
         played = frame;
         progress.frameDone(frame, wanted, secondsSince(start));
     }

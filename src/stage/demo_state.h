@@ -1,6 +1,7 @@
 #pragma once
-// The program-wide state through which the shell, the renderer and the scenes talk, and the
-// twelve drawable instances. Scenes write it; the frame composer reads it.
+// The program-wide state through which the entry, the frame composer and the scenes talk, and the
+// twelve drawable instances. Scenes write it; the frame composer reads it. The platform's handles
+// (window, GL context) are the platform's own and not here.
 
 #include <cstdint>
 
@@ -11,15 +12,9 @@
 #include "drawables/textured_cube.h"
 #include "render/camera.h"
 
-struct SDL_Window;
-struct SDL_Renderer;
-
 // The camera block comes first as a base so that emitters can point at it as a CameraBlock.
 struct DemoState : CameraBlock {
-    SDL_Window* window = nullptr;
-    SDL_Renderer* renderer = nullptr;
-    void* glContext = nullptr; // SDL_GLContext
-    uint32_t screenWidth = 0;  // drawable size in pixels from the end of start-up on
+    uint32_t screenWidth = 0; // drawable size in pixels from the end of start-up on
     uint32_t screenHeight = 0;
     int32_t sceneNumber = 1; // 1..5; only the scene updates change it
     bool running = true;     // cleared by pumpEvents, never set again

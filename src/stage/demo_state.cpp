@@ -1,4 +1,4 @@
-#include "app/demo_state.h"
+#include "stage/demo_state.h"
 
 #include <cstdlib>
 
@@ -53,8 +53,8 @@ struct StaticConstruction {
         registerRelease<emitterB, particleEmitterFree>();
         particleEmitterInit(emitterC, &demoState);
         registerRelease<emitterC, particleEmitterFree>();
-        captionListInit();
-        std::atexit(captionListFree);
+        captionListInit(captions);
+        registerRelease<captions, captionListFree>();
     }
 };
 

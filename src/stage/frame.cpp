@@ -1,12 +1,10 @@
-#include "render/frame.h"
+#include "stage/frame.h"
 
-#include <SDL.h>
 #include <cmath>
 
-#include "app/demo_state.h"
 #include "render/camera.h"
 #include "render/gl.h"
-#include "render/shaders.h"
+#include "stage/demo_state.h"
 
 namespace {
 
@@ -16,10 +14,22 @@ constexpr double kFar = 400.0;
 constexpr double kOverlayNear = 0.1;
 constexpr double kOverlayFar = 200.0;
 
-void colorPanelLoadResources(ColorPanel& panel) {
-    panel.program = buildProgram(flatColorProgram.vertex, flatColorProgram.fragment);
-    panel.positionAttrib = glGetAttribLocation(panel.program, "position");
-    panel.colorAttrib = glGetAttribLocation(panel.program, "color");
+// fieldC and fieldD are floors like the others, stood up as the two walls of scene 5's room
+// corner: each turned (degrees about an axis) after being moved in its own frame.
+struct WallPlacement {
+    float degrees;
+    Vec3 axis;
+    Vec3 offset;
+};
+constexpr WallPlacement kWallC{90.0f, {0.0f, 0.0f, 1.0f}, {5.0f, -6.5f, 0.0f}};
+constexpr WallPlacement kWallD{-90.0f, {1.0f, 0.0f, 0.0f}, {0.0f, -6.5f, 5.0f}};
+
+void drawWall(CubeField& field, const WallPlacement& wall) {
+    glPushMatrix();
+    glRotatef(wall.degrees, wall.axis.x, wall.axis.y, wall.axis.z);
+    glTranslatef(wall.offset.x, wall.offset.y, wall.offset.z);
+    cubeFieldDraw(field);
+    glPopMatrix();
 }
 
 } // namespace
@@ -28,7 +38,7 @@ void createResources() {
     particleEmitterLoadResources(emitterA);
     particleEmitterLoadResources(emitterB);
     particleEmitterLoadResources(emitterC);
-    captionListLoadResources();
+    captionListLoadResources(captions);
     texturedCubeLoadResources(boxA);
     texturedCubeLoadResources(boxB);
     colorPanelLoadResources(colorPanelA);
@@ -39,7 +49,14 @@ void createResources() {
     cubeFieldLoadResources(fieldD);
 }
 
-void composeFramePasses() {
+void applyCamera() {
+    const Vec3& eye = demoState.cameraEye;
+    const Vec3& target = demoState.cameraTarget;
+    const Vec3& up = demoState.cameraUp;
+    lookAt(demoState, eye.x, eye.y, eye.z, target.x, target.y, target.z, up.x, up.y, up.z);
+}
+
+void composeFrame() {
     const double width = static_cast<double>(demoState.screenWidth);
     const double height = static_cast<double>(demoState.screenHeight);
 
@@ -64,17 +81,8 @@ void composeFramePasses() {
     texturedCubeDraw(boxB);
     cubeFieldDraw(fieldA);
     cubeFieldDraw(fieldB);
-    // fieldC and fieldD are the same kind of field turned into upright walls.
-    glPushMatrix();
-    glRotatef(90.0f, 0.0f, 0.0f, 1.0f);
-    glTranslatef(5.0f, -6.5f, 0.0f);
-    cubeFieldDraw(fieldC);
-    glPopMatrix();
-    glPushMatrix();
-    glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
-    glTranslatef(0.0f, -6.5f, 5.0f);
-    cubeFieldDraw(fieldD);
-    glPopMatrix();
+    drawWall(fieldC, kWallC);
+    drawWall(fieldD, kWallD);
 
     // Particle pass: tested against the 3-D depth without writing it, light adds up.
     glDepthMask(GL_FALSE);
@@ -95,10 +103,5 @@ void composeFramePasses() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     colorPanelDraw(colorPanelA);
     colorPanelDraw(colorPanelB);
-    captionListDraw();
-}
-
-void composeFrame() {
-    composeFramePasses();
-    SDL_GL_SwapWindow(demoState.window);
+    captionListDraw(captions);
 }
