@@ -5,6 +5,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
@@ -419,6 +420,102 @@ TEST(Capture, WritesTheChosenFramesAndTheDemoLoopsBack) {
         ASSERT_FALSE(first.empty()) << frame;
         EXPECT_EQ(stillPixels(dir, frame + kLoop, {160, 120}), first) << "frame " << frame;
     }
+}
+
+// A kiru-capture alone in a folder, started from another, finds no image anywhere: it refuses in
+// one line that names the image, with status 1, and writes nothing.
+TEST(Capture, WithNoImagesAnywhereItRefusesAndWritesNothing) {
+    const std::string dir = freshDir("kiru-capture-alone");
+    std::filesystem::create_directories(dir + "/bin");
+    std::filesystem::create_directories(dir + "/work");
+    std::filesystem::copy_file(KIRU_CAPTURE_PATH, dir + "/bin/kiru-capture");
+    EXPECT_EQ(waitExit(spawn(kNoDisplay + "cd " + dir + "/work && exec ../bin/kiru-capture 2>" +
+                             dir + "/stderr")),
+              1);
+    EXPECT_EQ(oneLine(dir + "/stderr").rfind("kiru-capture: cannot load the image res/", 0), 0u)
+        << readFile(dir + "/stderr");
+    EXPECT_TRUE(std::filesystem::is_empty(dir + "/work"));
+}
+
+// The window's pixels, RGB rows from the top.
+std::vector<uint8_t> windowPixels(Display* x, Window window, Size size) {
+    std::vector<uint8_t> rgb;
+    XImage* image = XGetImage(x, window, 0, 0, size.first, size.second, AllPlanes, ZPixmap);
+    for (int y = 0; image != nullptr && y < size.second; ++y) {
+        for (int px = 0; px < size.first; ++px) {
+            const unsigned long pixel = XGetPixel(image, px, y);
+            rgb.insert(rgb.end(), {uint8_t((pixel & image->red_mask) >> 16),
+                                   uint8_t((pixel & image->green_mask) >> 8),
+                                   uint8_t(pixel & image->blue_mask)});
+        }
+    }
+    if (image != nullptr) {
+        XDestroyImage(image);
+    }
+    return rgb;
+}
+
+// The frame among first..last whose still is the picture: the closest, when it is close (on
+// average within 1/255) and the only one that is.
+int frameOf(const std::vector<uint8_t>& picture, int first, int last, Size size) {
+    const std::string dir = freshDir("kiru-realtime-stills");
+    const std::string frames = std::to_string(first) + "-" + std::to_string(last);
+    const std::string wh = std::to_string(size.first) + "x" + std::to_string(size.second);
+    if (waitExit(spawn(kCapture + "--size " + wh + " --frames " + frames + " --out " + dir)) != 0) {
+        return -1;
+    }
+    std::vector<std::pair<double, int>> distances;
+    for (int frame = first; frame <= last; ++frame) {
+        const std::vector<uint8_t> still = stillPixels(dir, frame, size);
+        double sum = 0;
+        for (size_t i = 0; i < still.size() && still.size() == picture.size(); ++i) {
+            sum += std::abs(still[i] - picture[i]);
+        }
+        distances.push_back({still.size() == picture.size() ? sum / still.size() : 1e9, frame});
+    }
+    std::sort(distances.begin(), distances.end());
+    const bool clear = distances[0].first < 1.0 && distances[1].first >= 1.0;
+    return clear ? distances[0].second : -1;
+}
+
+// kiru-realtime keeps the demo's clock on the wall clock under Xvfb, whose swap does not wait:
+// what is on screen at two moments seconds apart (in scene 2, where every frame differs) is the
+// capture's frame of about 60 updates per real second since, and never ahead of the time since
+// start.
+TEST(Realtime, SixtyUpdatesPerSecondOfWallClock) {
+    const XDisplay x = xOpen();
+    if (x == nullptr) {
+        GTEST_SKIP() << "needs a display";
+    }
+    using Clock = std::chrono::steady_clock;
+    const Size size{320, 240};
+    const Clock::time_point started = Clock::now();
+    const pid_t pid = spawn(std::string("exec ") + KIRU_REALTIME_PATH + " 320 240 0");
+    const Window window = windowFind(x.get(), pid);
+    ASSERT_NE(window, 0u) << "no window appeared";
+    std::vector<std::pair<double, std::vector<uint8_t>>> shots; // seconds since start, pixels
+    for (const double at : {10.0, 16.0}) {
+        std::this_thread::sleep_until(started + std::chrono::duration<double>(at));
+        const double before = std::chrono::duration<double>(Clock::now() - started).count();
+        std::vector<uint8_t> pixels = windowPixels(x.get(), window, size);
+        const double after = std::chrono::duration<double>(Clock::now() - started).count();
+        shots.push_back({(before + after) / 2, std::move(pixels)});
+    }
+    windowEnd(x.get(), window, true);
+    EXPECT_EQ(waitExit(pid), 0);
+    std::vector<std::pair<double, int>> seen; // seconds, frame
+    for (const auto& [seconds, pixels] : shots) {
+        const int latest = static_cast<int>(seconds * 60) + 1;
+        const int frame = frameOf(pixels, latest - 150, latest + 30, size);
+        ASSERT_GT(frame, 0) << "no frame matches the picture at " << seconds << " s";
+        EXPECT_LE(frame, latest) << "ahead of the wall clock at " << seconds << " s";
+        seen.push_back({seconds, frame});
+    }
+    const double rate = (seen[1].second - seen[0].second) / (seen[1].first - seen[0].first);
+    std::printf("kiru-realtime: frames %d and %d at %.3f s and %.3f s: %.2f updates a second\n",
+                seen[0].second, seen[1].second, seen[0].first, seen[1].first, rate);
+    EXPECT_GE(rate, 58.5);
+    EXPECT_LE(rate, 61.5);
 }
 
 } // namespace

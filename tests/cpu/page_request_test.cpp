@@ -1,0 +1,57 @@
+// The page's address against the rules kiru-capture keeps: frames 1 to 10000000, sizes of two
+// multiples of 4 up to 16384.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "web/page_request.h"
+
+namespace {
+
+TEST(PageRequest, FramesAndSizesByTheCaptureToolsRules) {
+    const struct {
+        std::vector<const char*> fields;
+        uint32_t frame; // 0 with width 0 and says empty: plays the demo in the window
+        int32_t width;
+        int32_t height;
+        const char* says; // the start of the refusal, or "" when taken
+    } cases[] = {
+        {{}, 0, 0, 0, ""},
+        {{"frame=170", "size=800x600"}, 170, 800, 600, ""},
+        {{"size=4x16384"}, 0, 4, 16384, ""},
+        {{"frame=10000000", "utm=x"}, 10000000, 0, 0, ""},
+        {{"frame=10000001"}, 0, 0, 0, "bad frame \"10000001\""},
+        {{"frame=2147483647"}, 0, 0, 0, "bad frame"},
+        {{"frame=0"}, 0, 0, 0, "bad frame \"0\""},
+        {{"frame=-5"}, 0, 0, 0, "bad frame"},
+        {{"frame=abc"}, 0, 0, 0, "bad frame \"abc\""},
+        {{"frame="}, 0, 0, 0, "bad frame"},
+        {{"frame=12abc"}, 0, 0, 0, "bad frame"},
+        {{"frame=+3"}, 0, 0, 0, "bad frame"},
+        {{"frame=3", "frame=4"}, 0, 0, 0, "the address gives frame= twice"},
+        {{"size=0x0"}, 0, 0, 0, "bad size \"0x0\""},
+        {{"size=axb"}, 0, 0, 0, "bad size"},
+        {{"size=20000x20000"}, 0, 0, 0, "bad size"},
+        {{"size=801x600"}, 0, 0, 0, "bad size \"801x600\""},
+        {{"size=800x600x4"}, 0, 0, 0, "bad size"},
+        {{"size=800X600"}, 0, 0, 0, "bad size"},
+        {{"size=800x600", "size=640x480"}, 0, 0, 0, "the address gives size= twice"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.fields));
+        std::vector<const char*> argv{"kiru"};
+        argv.insert(argv.end(), c.fields.begin(), c.fields.end());
+        PageRequest request{1, 1, 1};
+        std::string error;
+        const bool taken = pageRequestParse(int(argv.size()), argv.data(), request, error);
+        EXPECT_EQ(taken, *c.says == '\0');
+        EXPECT_EQ(error.rfind(c.says, 0), 0u) << error;
+        if (taken) {
+            EXPECT_EQ(request.frame, c.frame);
+            EXPECT_EQ(request.width, c.width);
+            EXPECT_EQ(request.height, c.height);
+        }
+    }
+}
+
+} // namespace
