@@ -88,7 +88,7 @@ TEST(BrowserFrames, EachSceneMatchesTheNativeFrame) {
                                 "/index.html?frame=" + std::to_string(frame) + "&size=800x600";
         // The DOM, printed once the page is done, carries the title the page sets last.
         const std::string dom =
-            run("chromium --headless=new --no-sandbox --use-angle=swiftshader "
+            run("timeout 120 chromium --headless=new --no-sandbox --use-angle=swiftshader "
                 "--enable-unsafe-swiftshader --force-device-scale-factor=1 --window-size=800,600 "
                 "--virtual-time-budget=30000 --dump-dom --screenshot='" +
                 shot + "' '" + url + "' 2>/dev/null");
