@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that kiru needs and that are missing.
-# Usage: scripts/deps.sh run|web|test   (run: build and start the demo; web: build and serve the
-# web page; test: everything, the test suite and the browser comparison included)
+# Usage: scripts/deps.sh run|web|test|icon   (run: build and start the demo; web: build and serve
+# the web page; test: everything, the test suite and the browser comparison included; icon: make
+# the desktop icons again)
 set -euo pipefail
 
 run_packages=(
@@ -19,6 +20,8 @@ test_packages=(
 packages=("${run_packages[@]}")
 if [ "${1:-run}" = test ]; then
     packages+=("${test_packages[@]}")
+elif [ "${1:-run}" = icon ]; then
+    packages+=(netpbm)
 fi
 
 # The web page: Debian's Emscripten (it brings clang, lld, binaryen, Node.js and acorn) and
