@@ -18,7 +18,7 @@ bash scripts/deps.sh package
 # Debian's hardening and optimisation flags, all of them, given on every configure so that a
 # change reaches the cache. Build type None: these flags alone, as Debian's own CMake builds do.
 flags() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
-build=build-package
+build="build-package"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_PREFIX=/usr \
     -DCMAKE_C_FLAGS="$(flags CFLAGS) $(flags CPPFLAGS)" \
     -DCMAKE_CXX_FLAGS="$(flags CXXFLAGS) $(flags CPPFLAGS)" \
