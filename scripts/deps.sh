@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that kiru needs and that are missing.
-# Usage: scripts/deps.sh run|web|test   (run: build and start the demo; web: build and serve the
-# web page; test: everything, the test suite and the browser comparison included)
+# Usage: scripts/deps.sh run|web|test|package|icon   (run: build and start the demo; web: build
+# and serve the web page; test: everything, the test suite and the browser comparison included;
+# package: build the Debian package; icon: make the desktop icons again)
 set -euo pipefail
 
 run_packages=(
@@ -14,11 +15,16 @@ test_packages=(
     xvfb xauth matchbox-window-manager libx11-dev libxtst-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libfreetype-dev fonts-liberation2 clang-format
+    desktop-file-utils man-db lintian dpkg-dev
 )
 
 packages=("${run_packages[@]}")
 if [ "${1:-run}" = test ]; then
     packages+=("${test_packages[@]}")
+elif [ "${1:-run}" = package ]; then
+    packages+=(dpkg-dev lintian)
+elif [ "${1:-run}" = icon ]; then
+    packages+=(netpbm)
 fi
 
 # The web page: Debian's Emscripten (it brings clang, lld, binaryen, Node.js and acorn) and

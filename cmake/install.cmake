@@ -1,0 +1,64 @@
+# What `cmake --install` lays out under the prefix: the programs in bin/, the images in
+# share/kiru/res/ (where the programs look after the working folder), the desktop entry, its
+# icons, the manual pages and the copyright notice. Included last from the root list, so every
+# program target is known here.
+include(GNUInstallDirs)
+
+set(KIRU_INSTALL_DATA_DIR "${CMAKE_INSTALL_DATADIR}/kiru")
+
+install(TARGETS kiru kiru-unpaced kiru-capture RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET kiru-realtime)
+    install(TARGETS kiru-realtime RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+
+install(FILES ${CMAKE_SOURCE_DIR}/res/font1.png ${CMAKE_SOURCE_DIR}/res/box1.png
+              ${CMAKE_SOURCE_DIR}/res/particle1.png
+        DESTINATION ${KIRU_INSTALL_DATA_DIR}/res)
+
+install(FILES ${CMAKE_SOURCE_DIR}/data/kiru.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# Committed, made by scripts/icon.sh from a frame of the demo.
+foreach(size 256 128 48)
+    install(FILES ${CMAKE_SOURCE_DIR}/data/icons/kiru-${size}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+            RENAME kiru.png)
+endforeach()
+
+# Manual pages, with the installed data folder filled in, compressed as Debian expects (-n: no
+# name or time stamp in the header, so the same page gives the same bytes). kiru-unpaced and
+# kiru-realtime are links to kiru(6).
+set(KIRU_INSTALLED_DATA_DIR "${CMAKE_INSTALL_FULL_DATADIR}/kiru")
+set(manual_dir ${CMAKE_BINARY_DIR}/man)
+set(manual_pages kiru.6 kiru-capture.1)
+set(manual_files)
+foreach(page ${manual_pages})
+    configure_file(${CMAKE_SOURCE_DIR}/data/man/${page}.in ${manual_dir}/${page} @ONLY)
+    add_custom_command(OUTPUT ${manual_dir}/${page}.gz
+                       COMMAND gzip -9nkf ${page}
+                       WORKING_DIRECTORY ${manual_dir}
+                       DEPENDS ${manual_dir}/${page}
+                       COMMENT "Compressing the manual page ${page}")
+    list(APPEND manual_files ${manual_dir}/${page}.gz)
+endforeach()
+add_custom_target(manual_pages ALL DEPENDS ${manual_files})
+
+set(demo_links kiru-unpaced)
+if(TARGET kiru-realtime)
+    list(APPEND demo_links kiru-realtime)
+endif()
+foreach(program ${demo_links})
+    file(CREATE_LINK kiru.6.gz ${manual_dir}/${program}.6.gz SYMBOLIC)
+    install(FILES ${manual_dir}/${program}.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+endforeach()
+install(FILES ${manual_dir}/kiru.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${manual_dir}/kiru-capture.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# The change log, in Debian's form, as a native package keeps it.
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/changelog.gz
+                   COMMAND gzip -9nc ${CMAKE_SOURCE_DIR}/data/changelog > changelog.gz
+                   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+                   DEPENDS ${CMAKE_SOURCE_DIR}/data/changelog
+                   COMMENT "Compressing the change log")
+add_custom_target(changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/changelog.gz)
+install(FILES ${CMAKE_SOURCE_DIR}/data/copyright ${CMAKE_BINARY_DIR}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
