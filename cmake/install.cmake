@@ -11,9 +11,7 @@ if(TARGET kiru-realtime)
     install(TARGETS kiru-realtime RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 
-install(FILES ${CMAKE_SOURCE_DIR}/res/font1.png ${CMAKE_SOURCE_DIR}/res/box1.png
-              ${CMAKE_SOURCE_DIR}/res/particle1.png
-        DESTINATION ${KIRU_INSTALL_DATA_DIR}/res)
+install(FILES ${KIRU_IMAGES} DESTINATION ${KIRU_INSTALL_DATA_DIR}/res)
 
 install(FILES ${CMAKE_SOURCE_DIR}/data/kiru.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -24,10 +22,9 @@ foreach(size 256 128 48)
             RENAME kiru.png)
 endforeach()
 
-# Manual pages, with the installed data folder filled in, compressed as Debian expects (-n: no
-# name or time stamp in the header, so the same page gives the same bytes). kiru-unpaced and
-# kiru-realtime are links to kiru(6).
-set(KIRU_INSTALLED_DATA_DIR "${CMAKE_INSTALL_FULL_DATADIR}/kiru")
+# Manual pages, with the installed data folder (KIRU_DATA_DIR) filled in, compressed as Debian
+# expects (-n: no name or time stamp in the header, so the same page gives the same bytes).
+# kiru-unpaced and kiru-realtime are links to kiru(6).
 set(manual_dir ${CMAKE_BINARY_DIR}/man)
 set(manual_pages kiru.6 kiru-capture.1)
 set(manual_files)
