@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds kiru and starts it; arguments go to kiru
-# (width height fullScreenFlag, e.g. "640 480 0" for a window).
+# Installs what is missing, builds kiru and starts kiru-realtime, the build that plays the demo at
+# its true speed on any display; arguments go to it (width height fullScreenFlag, e.g.
+# "640 480 0" for a window).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 bash scripts/deps.sh run
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DKIRU_BUILD_TESTS=OFF -DKIRU_BUILD_BENCH=OFF
-cmake --build build -j"$(nproc)" --target kiru kiru-unpaced kiru-capture
-# The demo reads res/ from the working directory.
-exec build/kiru "$@"
+cmake --build build -j"$(nproc)" --target kiru kiru-unpaced kiru-realtime kiru-capture
+exec build/kiru-realtime "$@"
