@@ -68,6 +68,16 @@ std::vector<uint8_t> loadRgb(const std::string& path) {
     return bytes;
 }
 
+// The page at the address, in headless Chromium: its DOM once done (the title is the one it set
+// last), and a screenshot in shot when one is named.
+std::string pageDom(int port, const std::string& query, const std::string& shot = "") {
+    const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/index.html?" + query;
+    return run("timeout 120 chromium --headless=new --no-sandbox --use-angle=swiftshader "
+               "--enable-unsafe-swiftshader --force-device-scale-factor=1 --window-size=800,600 "
+               "--virtual-time-budget=30000 --dump-dom " +
+               (shot.empty() ? "" : "--screenshot='" + shot + "' ") + "'" + url + "' 2>/dev/null");
+}
+
 TEST(BrowserFrames, EachSceneMatchesTheNativeFrame) {
     const std::string page = KIRU_WEB_PAGE_DIR;
     ASSERT_TRUE(std::filesystem::exists(page + "/kiru.wasm"))
@@ -84,17 +94,11 @@ TEST(BrowserFrames, EachSceneMatchesTheNativeFrame) {
     ASSERT_GT(server.port, 0) << "python3's http.server did not start";
     for (const int frame : kFrames) {
         const std::string shot = dir + "/web-" + std::to_string(frame) + ".png";
-        const std::string url = "http://127.0.0.1:" + std::to_string(server.port) +
-                                "/index.html?frame=" + std::to_string(frame) + "&size=800x600";
-        // The DOM, printed once the page is done, carries the title the page sets last.
-        const std::string dom =
-            run("timeout 120 chromium --headless=new --no-sandbox --use-angle=swiftshader "
-                "--enable-unsafe-swiftshader --force-device-scale-factor=1 --window-size=800,600 "
-                "--virtual-time-budget=30000 --dump-dom --screenshot='" +
-                shot + "' '" + url + "' 2>/dev/null");
-        EXPECT_NE(dom.find("<title>kiru frame " + std::to_string(frame) + "</title>"),
+        const std::string query = "frame=" + std::to_string(frame) + "&size=800x600";
+        EXPECT_NE(pageDom(server.port, query, shot)
+                      .find("<title>kiru frame " + std::to_string(frame) + "</title>"),
                   std::string::npos)
-            << url;
+            << query;
 
         const std::vector<uint8_t> web = loadRgb(shot);
         const std::vector<uint8_t> native =
@@ -116,6 +120,23 @@ TEST(BrowserFrames, EachSceneMatchesTheNativeFrame) {
         EXPECT_GE(share, 0.99) << "frame " << frame;
     }
     std::filesystem::remove_all(dir);
+}
+
+// A bad address, and a canvas larger than the browser can draw, show one line as the title and
+// under the canvas instead of a frame.
+TEST(BrowserFrames, ABadAddressSaysWhyAndDrawsNothing) {
+    const Server server(KIRU_WEB_PAGE_DIR);
+    ASSERT_GT(server.port, 0) << "python3's http.server did not start";
+    for (const auto& [query, says] :
+         {std::pair{"frame=0", "bad frame \"0\""},
+          {"frame=3&size=801x600", "bad size"},
+          {"frame=3&size=16384x16384", "this browser cannot draw 16384x16384 pixels"}}) {
+        const std::string dom = pageDom(server.port, query);
+        const size_t title = dom.find("<title>kiru: ");
+        EXPECT_NE(title, std::string::npos) << query;
+        EXPECT_NE(dom.find(says, title), std::string::npos) << query << ": " << dom;
+        EXPECT_NE(dom.find("<div id=\"status\" class=\"\">kiru: "), std::string::npos) << query;
+    }
 }
 
 } // namespace
