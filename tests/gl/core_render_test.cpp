@@ -1,5 +1,4 @@
-// The rendering core against a real GL context: the four programs, compile logs, textures and an
-// empty frame.
+// The rendering core against a real GL context: the four programs, compile logs and textures.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
@@ -102,23 +101,6 @@ TEST(Textures, LinearClampedAndOneOfItsOwnForEveryInstance) {
         fieldD.texture, emitterA.texture, emitterB.texture, emitterC.texture, captions.fontTexture};
     EXPECT_EQ(all.size(), 10u);
     EXPECT_EQ(all.count(0), 0u);
-}
-
-// An empty frame's pixels are checked with the drawables (all black once they are hidden).
-TEST(Frame, TheOverlayStateStaysAfterAFrame) {
-    harnessClearScene();
-    harnessCompose();
-    float clear[4] = {1, 1, 1, 1};
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    EXPECT_EQ(clear[0] + clear[1] + clear[2] + clear[3], 0.0f);
-    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
-    GLint depth = 0;
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
-    EXPECT_EQ(depth, 1) << "every draw pops what it pushes";
-    float projection[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    EXPECT_NEAR(projection[0], 2.0f / kHarnessWidth, 1e-7f);   // one unit per pixel
-    EXPECT_NEAR(projection[5], -2.0f / kHarnessHeight, 1e-7f); // y grows downwards
 }
 
 } // namespace
