@@ -4,6 +4,8 @@
 // what lookAt makes of it on the modelview stack.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "render/camera.h"
 
 namespace {
@@ -13,13 +15,6 @@ TEST(LookAt, RowsAndRightVector) {
         Vec3 eye, target, up;
         float rows[3][3];
     } cases[] = {
-        // Scene 5's camera looking into the room corner.
-        {{-6, 4, -4},
-         {6, 0, 6},
-         {0, 1, 0},
-         {{-0.6401844f, 0, 0.7682213f},
-          {0.1905722f, 0.9687422f, 0.1588102f},
-          {-0.7442084f, 0.2480695f, -0.6201737f}}},
         // An up vector off every axis, neither of unit length nor across the view.
         {{3, 4, 12},
          {-1, 0.5f, -2},
@@ -32,8 +27,7 @@ TEST(LookAt, RowsAndRightVector) {
          {2, -1, -7},
          {1, 1, 0},
          {{0.7071068f, -0.7071068f, 0}, {0.7071068f, 0.7071068f, 0}, {0, 0, 1}}},
-        // Eye on the target, and up along the view: what has no direction stays 0.
-        {{3, 3, 3}, {3, 3, 3}, {0, 1, 0}, {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}}},
+        // Up along the view: side and up have no direction and stay 0.
         {{0, 5, 0}, {0, 0, 0}, {0, 1, 0}, {{0, 0, 0}, {0, 0, 0}, {0, 1, 0}}},
     };
     for (const auto& [eye, target, up, rows] : cases) {
@@ -44,9 +38,8 @@ TEST(LookAt, RowsAndRightVector) {
             const float want = e % 4 < 3 && e < 12 ? rows[e % 4][e / 4] : float(e == 15);
             EXPECT_NEAR(frame.matrix[e], want, 1e-6f) << "element " << e;
         }
-        EXPECT_NEAR(frame.right.x, rows[0][0], 1e-6f);
-        EXPECT_NEAR(frame.right.y, rows[0][1], 1e-6f);
-        EXPECT_NEAR(frame.right.z, rows[0][2], 1e-6f);
+        const Vec3& s = frame.right;
+        EXPECT_NEAR(std::hypot(s.x - rows[0][0], s.y - rows[0][1], s.z - rows[0][2]), 0, 1e-6f);
     }
 }
 

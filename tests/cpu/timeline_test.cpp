@@ -27,7 +27,7 @@ const uint32_t kStartScramble = scrambleState;
 // captions' texts alone, joined by '|'; the camera's eye and target; a box's visible, centre and
 // rotations; an emitter's enabled, count, origin and drift; a field's visible, origin, brightness,
 // phase and, at column (24, 23) of fieldA or (5, 3) of the small fields, its height, weight and
-// shade; the nine on switches; the four fields' brightness; the scene number.
+// shade; the nine on switches; the four fields' brightness.
 using Part = std::vector<float> (*)();
 const char* shownText = nullptr;
 
@@ -83,19 +83,14 @@ const Part FieldD = [] { return field(fieldD, 5, 3); };
 const Part Brightness = [] {
     return std::vector{fieldA.brightness, fieldB.brightness, fieldC.brightness, fieldD.brightness};
 };
-const Part Scene = [] { return std::vector{float(demoState.sceneNumber)}; };
 const Part Camera = [] {
     const Vec3 &e = demoState.cameraEye, &t = demoState.cameraTarget;
     return std::vector{e.x, e.y, e.z, t.x, t.y, t.z};
 };
 const Part Switches = [] {
-    std::vector<float> on;
-    for (int v : {int(boxA.visible), int(boxB.visible), int(fieldA.visible), int(fieldB.visible),
-                  int(fieldC.visible), int(fieldD.visible), int(emitterA.enabled),
-                  int(emitterB.enabled), int(emitterC.enabled)}) {
-        on.push_back(float(v));
-    }
-    return on;
+    return std::vector{float(boxA.visible),     float(boxB.visible),     float(fieldA.visible),
+                       float(fieldB.visible),   float(fieldC.visible),   float(fieldD.visible),
+                       float(emitterA.enabled), float(emitterB.enabled), float(emitterC.enabled)};
 };
 
 struct Probe {
@@ -205,8 +200,6 @@ TEST(Scene1, BarsGrowCarryTheRemarksFadeAndCollapse) {
              {390, PanelB, {1, 414.6f, 806.6669f, 106, -5, 1, 1, 1, 1}},
              {398, PanelA, {21, 300, 780.9997f, 1, -5, 1, 1, 1, 1}},
              {398, PanelB, {21, 519.6f, 786.6669f, 1.000007f, -5, 1, 1, 1, 1}},
-             {479, Scene, {1}},
-             {480, Scene, {2}},
          });
     play(1, 1024, 601,
          {
@@ -248,8 +241,6 @@ TEST(Scene2, CubesCloseInUnderTheTitleAndTheFountainRuns) {
              {600, Camera, {5.666625f, 0, 0, -6, 0, 0}},
              {720, EmitterA, {1, 227, -6.268291f, -2.124979f, 0.4219239f, 0, 0, 0}},
              {800, EmitterA, {1, 82, -5.653036f, -4.624941f, 0.3600219f, 0, 0, 0}},
-             {840, Scene, {2}},
-             {841, Scene, {3}},
          });
     play(2, 1024, 601,
          {
@@ -295,8 +286,6 @@ TEST(Scene3, FieldRollsUnderTheOrbitWithThreeFountains) {
              {840, FieldA, {1, 0, -1.5f, 0, 0.77f, 13.99996f, 1.988525f, 0.14286f, 0.107145f}},
              {900, FieldA, {1, 0, -1.5f, 0, 0.77f, 14.99994f, 0.9747095f, 0.14286f, 0.107145f}},
              {900, EmitterC, {1, 76, -3.499967f, 2.5f, 0.01528967f, 0, -1.5f, 0}},
-             {960, Scene, {3}},
-             {961, Scene, {4}},
          });
     play(3, 1024, 601,
          {
@@ -326,8 +315,6 @@ TEST(Scene4, CameraSpiralsInAndTheFieldFades) {
             {500, FieldA, {1, 0, -1.5f, 0, 0.4106392f, 8.333378f, 1.991382f, 0.14286f, 0.107145f}},
             {539, Camera, {0.06093568f, 0.0831604f, -0.002276599f, 0, 0, 0}},
             {539, FieldA, {1, 0, -1.5f, 0, 0.01024536f, 8.983368f, 1.573016f, 0.14286f, 0.107145f}},
-            {539, Scene, {4}},
-            {540, Scene, {5}},
         });
 }
 
@@ -359,8 +346,6 @@ TEST(Scene5, CreditsSettleOnThePanelAndTheRoomFades) {
              {900, FieldB, {1, 0, -1.5f, 0, 0.7999996f, 14.99994f, 0.1115323f, 1, 0.922034f}},
              {1000, PanelA, {806.6661f, 450, 800, 156, -5, 1, 1, 1, 0.85f}},
              {1000, FieldB, {1, 0, -1.5f, 0, 0.5333466f, 16.66658f, 1.47873f, 1, 0.7955614f}},
-             {1200, Scene, {5}},
-             {1201, Scene, {1}},
          });
     play(5, 1024, 601,
          {

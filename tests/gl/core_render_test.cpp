@@ -14,31 +14,6 @@
 
 namespace {
 
-TEST(Programs, AllFourLinkWithTheirAttributesAndEachInstanceHasItsOwn) {
-    // Each program's attributes: the first two, three or four of these.
-    const char* const attributes[] = {"position", "color", "texcoord", "smoothing"};
-    const ProgramSources* const programs[] = {&flatColorProgram, &texturedProgram, &particleProgram,
-                                              &distanceFieldProgram};
-    const int attributeCounts[] = {2, 3, 3, 4};
-    for (int p = 0; p < 4; ++p) {
-        const GLuint program = buildProgram(programs[p]->vertex, programs[p]->fragment);
-        ASSERT_NE(program, 0u);
-        GLint linked = 0;
-        glGetProgramiv(program, GL_LINK_STATUS, &linked);
-        EXPECT_EQ(linked, GL_TRUE);
-        for (int i = 0; i < attributeCounts[p]; ++i) {
-            EXPECT_GE(glGetAttribLocation(program, attributes[i]), 0) << attributes[i];
-        }
-        EXPECT_EQ(glGetUniformLocation(program, "sampler") >= 0, attributeCounts[p] > 2);
-    }
-    const std::set<GLuint> built = {colorPanelA.program, colorPanelB.program, boxA.program,
-                                    boxB.program,        fieldA.program,      fieldB.program,
-                                    fieldC.program,      fieldD.program,      emitterA.program,
-                                    emitterB.program,    emitterC.program,    captions.program};
-    EXPECT_EQ(built.size(), 12u);
-    EXPECT_EQ(built.count(0), 0u);
-}
-
 TEST(Programs, CompileLogsGoToStandardOutputAndFailuresGiveZero) {
     testing::internal::CaptureStdout();
     EXPECT_EQ(buildProgram(flatColorProgram.vertex, "#version 120\nvoid main() { nope = 1; }"), 0u);

@@ -89,24 +89,13 @@ TEST_F(DrawablesRender, FieldDrawsTexturedColumnsOnlyWhenVisible) {
     EXPECT_EQ(lit(harnessCompose(), kWhole), 0);
 }
 
-// A newborn sprite 12 units ahead is about 14 pixels across.
-TEST_F(DrawablesRender, ParticlesAddLightAndAreHiddenBehindACube) {
+// A newborn sprite 12 units ahead is about 14 pixels across. How it meets the cubes' depth and
+// light is the particle pass's state, which the whole-frame test checks.
+TEST_F(DrawablesRender, ParticlesAddLight) {
     emitterA.enabled = true;
     emitterA.count = 1;
     emitterA.particles[0] = Particle{{0, 0, -7}, {}};
     EXPECT_GT(lit(harnessCompose(), {390, 290, 410, 310}), 0);
-
-    boxA.z = -4; // faces at z = -2 and z = -6
-    boxA.visible = true;
-    emitterA.enabled = false;
-    const Frame boxOnly = harnessCompose();
-    emitterA.enabled = true;
-    EXPECT_EQ(harnessCompose(), boxOnly);
-    emitterA.particles[0].position = {0, 0, 0}; // in front of the cube it only adds light
-    const Frame inFront = harnessCompose();
-    EXPECT_TRUE(
-        std::equal(inFront.begin(), inFront.end(), boxOnly.begin(), std::greater_equal<>()));
-    EXPECT_NE(inFront, boxOnly);
 }
 
 TEST_F(DrawablesRender, CaptionInkStaysInsideTheGlyphQuads) {
