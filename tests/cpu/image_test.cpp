@@ -49,12 +49,10 @@ const auto alpha = [](int x, int y) { return int{atlas.px(x, y)[3]}; };
 // where there is no such edge.
 float edge(int x, int y, int dx, int dy) {
     const int nx = x + dx, ny = y + dy;
-    if (std::min(nx, ny) < 0 || std::max(nx, ny) >= kFontAtlasSize) {
-        return 0.0f;
-    }
-    const float in = alpha(x, y) / 255.0f, out = alpha(nx, ny) / 255.0f;
-    const float along = in >= 0.5f && out < 0.5f ? (in - 0.5f) / (in - out) : NAN;
-    return std::isnan(along) ? 0.0f : (dx != 0 ? x : y) + 0.5f + (dx + dy) * along;
+    const bool inAtlas = std::min(nx, ny) >= 0 && std::max(nx, ny) < kFontAtlasSize;
+    const float in = alpha(x, y) / 255.0f, out = inAtlas ? alpha(nx, ny) / 255.0f : 1.0f;
+    const float along = (in - 0.5f) / (in - out); // from (x, y)'s centre
+    return in >= 0.5f && out < 0.5f ? (dx != 0 ? x : y) + 0.5f + (dx + dy) * along : 0.0f;
 }
 
 // Codes 0..31 have no glyph; the others have ink in their rectangle, centred across it, and those

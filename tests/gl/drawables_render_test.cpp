@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include "gl_harness.h"
+#include "imagegen/font_atlas.h"
 #include "stage/demo_state.h"
 
 namespace {
@@ -123,6 +124,17 @@ TEST_F(DrawablesRender, CaptionInkStaysInsideTheGlyphQuads) {
         };
         EXPECT_TRUE(text[g] == ' ' || count(frame, ink) > 0) << "glyph " << g;
     }
+}
+
+// The shader draws a glyph's edge where the atlas crosses 0.5: an 'I' drawn at 8 times the atlas's
+// size has a stem as wide as the font's, 8 x 4.32 pixels, across the middle of its cap height.
+TEST_F(DrawablesRender, CaptionEdgesLieOnTheAtlasHalfLevel) {
+    setPanel(colorPanelA, kWhole, {1, 1, 1, 1});
+    captionSet(captions, 0, "I", 8.0f, 300.0f, 0.0f);
+    captionAt(captions, 0)->color = {0, 0, 0, 1};
+    const auto row = int32_t(35 * 8 - 8 * kCapHeight / 2); // the baseline lies 35 x 8 down
+    const auto stem = [&](int32_t, int32_t y, Rgba p) { return y == row && p.r < 128; };
+    EXPECT_NEAR(count(harnessCompose(), stem), 8 * kStemWidthI, 1.5f);
 }
 
 } // namespace
