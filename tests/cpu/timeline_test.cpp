@@ -66,7 +66,8 @@ const Part Texts = [] {
     static std::string joined;
     joined.clear();
     for (uint32_t i = 0; i < 3; ++i) {
-        joined += (i > 0 ? "|" : "") + std::string(captions.items[i].text);
+        slot(i);
+        joined += (i > 0 ? "|" : "") + std::string(shownText);
     }
     shownText = joined.c_str();
     return std::vector<float>{};
@@ -230,6 +231,7 @@ TEST(Scene2, CubesCloseInUnderTheTitleAndTheFountainRuns) {
              {61, PanelA, {1, 655, 800, 120, -5, 1, 1, 1, 0.85f}},
              {102, PanelA, {1, 450, 800, 120, -5, 1, 1, 1, 0.85f}},
              {102, Slot1, {1.25f, 66.36441f, 476, 0, 0, 0, 0.6999991f}, kCubes},
+             // Half-way in: the cubes close in at a steady rate until 5.
              {240, BoxA, {1, 0, 0, -5.200006f, 0, 0, 399.9997f}},
              {300, BoxA, {1, 0, 0, -3.5f, 0, 0, 500.001f}},
              {300, EmitterA, {1, 2, -6.479461f, 10.99998f, 0.1418359f, 0, 0, 0}},
@@ -264,6 +266,7 @@ TEST(Scene3, FieldRollsUnderTheOrbitWithThreeFountains) {
              {1, FieldA, {1, 0, -1.5f, 0, 0.77f, 0.01666667f, 0.1284755f, 0.14286f, 0.107145f}},
              {60, Camera, {10.82902f, 5, 1.360721f, 0, 6.000002f, 0}},
              {60, FieldA, {1, 0, -1.5f, 0, 0.77f, 0.9999997f, 0.6813619f, 0.14286f, 0.107145f}},
+             // The blend into the orbit holds until 2, passed first by update 121.
              {119, Camera, {9.686339f, 5, 5.189795f, 0, 0.1000071f, 0}},
              {121, Camera, {9.631352f, 5, 5.313855f, 0, 0, 0}},
              {121, EmitterA, {1, 2, -0.2827017f, -1.714586f, 0.135123f, 0, -1.5f, 0}},
@@ -310,6 +313,8 @@ TEST(Scene4, CameraSpiralsInAndTheFieldFades) {
             {60, FieldA, {1, 0, -1.5f, 0, 0.77f, 0.9999997f, 0.8761911f, 0.14286f, 0.107145f}},
             {126, FieldA, {1, 0, -1.5f, 0, 0.77f, 2.099999f, 1.624958f, 0.14286f, 0.107145f}},
             {180, FieldA, {1, 0, -1.5f, 0, 0.77f, 2.999998f, 1.073036f, 0.14286f, 0.107145f}},
+            // Either side of the spiral's start (6), the fade's (7.75) and the descent's (8), first
+            // passed by updates 360, 465 and 480.
             {359, Camera, {7.763008f, 5, -7.793312f, 0, 0, 0}},
             {360, Camera, {7.794571f, 5, -7.760062f, 0, 0, 0}},
             {361, Camera, {7.783354f, 5, -7.684587f, 0, 0, 0}},
@@ -350,6 +355,7 @@ TEST(Scene5, CreditsSettleOnThePanelAndTheRoomFades) {
              {600, Slot2, {1.5f, 593.8415f, 498.1f, 0, 0, 0, 0.3999847f}, "Missing"},
              {640, Slot1, {2.5f, 235.545f, 459, 0, 0, 0, 1}, "Ts./fJy"},
              {840, Slot1, {2.5f, 235.545f, 459, 0, 0, 0, 0.4000335f}, "THE END"},
+             // Either side of the room's fade (15), first passed by update 901.
              {899, Brightness, {-0.000021149f, 0.7999996f, 0.7999996f, 0.7999996f}},
              {900, PanelA, {220, 450, 800, 156, -5, 1, 1, 1, 0.85f}},
              {900, FieldB, {1, 0, -1.5f, 0, 0.7999996f, 14.99994f, 0.1115323f, 1, 0.922034f}},
