@@ -85,22 +85,4 @@ TEST_F(CaptionListTest, ControlCharactersAndCharactersWithoutGlyphs) {
     }
 }
 
-TEST_F(CaptionListTest, WritesSkipSlotsOutsideTheListAndAFullListAddsNothing) {
-    for (uint32_t i = 0; i < kCaptionCapacity; ++i) {
-        EXPECT_EQ(captionAdd(list, Caption{}), i);
-    }
-    EXPECT_EQ(captionAdd(list, Caption{"extra", 1, {}, 0, 0}), kCaptionNone);
-    EXPECT_EQ(list.count, kCaptionCapacity);
-    list.count = 3;
-    for (uint32_t index : {3u, kCaptionNone}) {
-        captionSet(list, index, "skipped", 2.0f, 1.0f, 1.0f);
-        EXPECT_EQ(captionAt(list, index), nullptr);
-        EXPECT_EQ(list.items[3].text, nullptr) << index;
-    }
-    list.items[2].color = {0, 0, 0, 1};
-    captionSet(list, 2, "kept", 2.0f, 1.0f, 1.0f);
-    EXPECT_STREQ(list.items[2].text, "kept");
-    EXPECT_EQ(list.items[2].color.a, 0.667f) << "the colour is reset whole";
-}
-
 } // namespace

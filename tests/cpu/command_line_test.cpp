@@ -54,7 +54,7 @@ TEST(CommandLine, IntegersReadLikeAtoiWithoutOverflow) {
         int32_t value;
     } cases[] = {
         {"42", 42},
-        {"  \t42", 42},
+        {" \t\r42", 42},
         {"-7", -7},
         {"12ab34", 12},
         {"", 0},

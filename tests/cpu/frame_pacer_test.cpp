@@ -40,6 +40,8 @@ TEST(FramePacer, UpdatesOwedForTheRealTimeOnEveryDisplay) {
         {"144 Hz", every(1.0 / 144, 6), {1, 0, 1, 0, 1, 0}, 1},
         {"144 Hz for a second", every(1.0 / 144, 145), {}, 1},
         {"30 Hz", every(2 * kStep, 5), {1, 2, 2, 2, 2}, 2},
+        // Owed 1.47 updates: rounded down, the clock stays within half an update.
+        {"owed 1.47", {0, 1.47 * kStep}, {1, 1}, 1},
         // A stall of about a second runs 4 updates and drops the rest of its backlog.
         {"stall", stall, {1, 1, 1, 1, 4, 1, 1}, 4},
         // A clock that steps back costs nothing and gives nothing.

@@ -53,36 +53,6 @@ TEST_F(ParticleEmitterTest, GeneratorEmissionsAndTheFullPool) {
     EXPECT_EQ(e.rngState, generator.rngState);
 }
 
-TEST_F(ParticleEmitterTest, RemovalMovesTheLastRecordIn) {
-    // Lives before one update, and the records after it, tagged by their place before (in x).
-    const std::pair<std::vector<float>, std::vector<float>> cases[] = {
-        // Record 0 takes 3; the dead record 2 is now last and stays, unstepped.
-        {{0, 1, 0, 1.5f}, {3, 1, 2}},
-        // The record moved in is tested again: 4 is dead too, so 3 follows it.
-        {{0, 1, 1, 1, 0}, {3, 1, 2}},
-        // A dead last record stays counted.
-        {{1, 1, 0}, {0, 1, 2}},
-        // 2 and then 1 move into place 0; the last one left is not removed.
-        {{0, 0, 0}, {1}},
-    };
-    e.enabled = true;
-    for (const auto& [lives, tags] : cases) {
-        SCOPED_TRACE(testing::PrintToString(lives));
-        for (e.count = 0; e.count < lives.size(); ++e.count) {
-            e.particles[e.count] = {{static_cast<float>(e.count), 0, 0}, {0, 1, 0}, lives[e.count]};
-        }
-        particleEmitterUpdate(e, kDt);
-        ASSERT_EQ(e.count, tags.size());
-        for (uint32_t i = 0; i < e.count; ++i) {
-            // Every live record moved up exactly once, including the ones moved forward; the
-            // dead one left in last place did not move.
-            const bool live = lives[static_cast<size_t>(tags[i])] > 0;
-            EXPECT_EQ(e.particles[i].position.x, tags[i]) << "record " << i;
-            EXPECT_FLOAT_EQ(e.particles[i].position.y, live ? kDt : 0) << "record " << i;
-        }
-    }
-}
-
 // One step moves by (drift + velocity) / 60 and keeps 1 - 0.55 / 60 of the velocity; a life of 2
 // still has about 0.0000012 left after 120 steps and reaches 0 at the 121st.
 TEST(ParticleStep, MovesWithTheDriftSlowsDownAndDiesAtTheHundredAndTwentyFirstStep) {

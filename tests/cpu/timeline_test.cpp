@@ -22,21 +22,25 @@ namespace {
 const float kStartTimes[] = {scene1Time, scene2Time, scene3Time, scene4Time, scene5Time};
 const uint32_t kStartScramble = scrambleState;
 
-// A part of the state that a probe reads, as floats: a panel's x, y, width, height, z, depth and
-// colour; a caption's scale, x, y and colour (its text goes to shownText); the camera's eye and
-// target; a box's visible, centre and rotations; an emitter's enabled, count, origin and drift; a
-// field's visible, origin, brightness, phase and, at column (24, 23) of fieldA or (5, 3) of the
-// small fields, its height, weight and shade; the nine on switches; the four fields' brightness;
-// the scene number.
+// A part of the state that a probe reads, as floats: a panel's x, y, width, height, z and colour;
+// a caption's scale, x, y and colour when it has text (its text goes to shownText); the three
+// captions' texts alone, joined by '|'; the camera's eye and target; a box's visible, centre and
+// rotations; an emitter's enabled, count, origin and drift; a field's visible, origin, brightness,
+// phase and, at column (24, 23) of fieldA or (5, 3) of the small fields, its height, weight and
+// shade; the nine on switches; the four fields' brightness.
 using Part = std::vector<float> (*)();
 const char* shownText = nullptr;
 
 std::vector<float> panel(const ColorPanel& p) {
-    return {p.x, p.y, p.width, p.height, p.z, p.depth, p.color.r, p.color.g, p.color.b, p.color.a};
+    return {p.x, p.y, p.width, p.height, p.z, p.color.r, p.color.g, p.color.b, p.color.a};
 }
+// Nothing of a caption without text is seen: only its text is checked.
 std::vector<float> slot(uint32_t i) {
     const Caption& c = captions.items[i];
     shownText = c.text != nullptr ? c.text : "";
+    if (*shownText == '\0') {
+        return {};
+    }
     return {c.scale, c.x, c.y, c.color.r, c.color.g, c.color.b, c.color.a};
 }
 std::vector<float> box(const TexturedCube& b) {
@@ -58,6 +62,16 @@ const Part PanelB = [] { return panel(colorPanelB); };
 const Part Slot1 = [] { return slot(0); };
 const Part Slot2 = [] { return slot(1); };
 const Part Slot3 = [] { return slot(2); };
+const Part Texts = [] {
+    static std::string joined;
+    joined.clear();
+    for (uint32_t i = 0; i < 3; ++i) {
+        slot(i);
+        joined += (i > 0 ? "|" : "") + std::string(shownText);
+    }
+    shownText = joined.c_str();
+    return std::vector<float>{};
+};
 const Part BoxA = [] { return box(boxA); };
 const Part BoxB = [] { return box(boxB); };
 const Part EmitterA = [] { return emitter(emitterA); };
@@ -70,19 +84,14 @@ const Part FieldD = [] { return field(fieldD, 5, 3); };
 const Part Brightness = [] {
     return std::vector{fieldA.brightness, fieldB.brightness, fieldC.brightness, fieldD.brightness};
 };
-const Part Scene = [] { return std::vector{float(demoState.sceneNumber)}; };
 const Part Camera = [] {
     const Vec3 &e = demoState.cameraEye, &t = demoState.cameraTarget;
     return std::vector{e.x, e.y, e.z, t.x, t.y, t.z};
 };
 const Part Switches = [] {
-    std::vector<float> on;
-    for (int v : {int(boxA.visible), int(boxB.visible), int(fieldA.visible), int(fieldB.visible),
-                  int(fieldC.visible), int(fieldD.visible), int(emitterA.enabled),
-                  int(emitterB.enabled), int(emitterC.enabled)}) {
-        on.push_back(float(v));
-    }
-    return on;
+    return std::vector{float(boxA.visible),     float(boxB.visible),     float(fieldA.visible),
+                       float(fieldB.visible),   float(fieldC.visible),   float(fieldD.visible),
+                       float(emitterA.enabled), float(emitterB.enabled), float(emitterC.enabled)};
 };
 
 struct Probe {
@@ -92,12 +101,15 @@ struct Probe {
     const char* text = nullptr; // a caption's text, when given
 };
 
+// Updates in one whole loop of the five scenes.
+constexpr int kLoopUpdates = 480 + 841 + 961 + 540 + 1201;
+
 // The program's start state on a screen of the given size, with its three captions, run through
-// the hand-overs up to scene n.
-void enterScene(int32_t n, uint32_t width, uint32_t height) {
+// the hand-overs up to scene n; false when scene n does not start within a whole loop.
+bool enterScene(int32_t n, uint32_t width, uint32_t height) {
     demoState.screenWidth = width;
     demoState.screenHeight = height;
-    while (captions.count < 3) {
+    for (uint32_t k = captions.count; k < 3; ++k) {
         captionAdd(captions, Caption{"", 1.5f, {1.0f, 1.0f, 1.0f, 0.667f}, 5.0f, 100.0f});
     }
     demoState.captionSlot1 = 0;
@@ -113,15 +125,16 @@ void enterScene(int32_t n, uint32_t width, uint32_t height) {
     }
     emitterA.origin = {};
     scene1Setup();
-    while (demoState.sceneNumber != n) {
+    for (int update = 0; update < kLoopUpdates && demoState.sceneNumber != n; ++update) {
         demoUpdateScene();
     }
+    return demoState.sceneNumber == n;
 }
 
 // Plays scene n from its set-up and checks each probe, in update order, to within 1e-3 (and
 // a relative 1e-5 for large values).
 void play(int32_t n, uint32_t width, uint32_t height, const std::vector<Probe>& probes) {
-    enterScene(n, width, height);
+    ASSERT_TRUE(enterScene(n, width, height)) << "scene " << n << " never starts";
     int update = 0;
     for (const Probe& p : probes) {
         for (; update < p.update; ++update) {
@@ -150,7 +163,7 @@ const char* const kBillion = "Billion* Cubes!";
 // sets the timer back to 0 for the next loop.
 TEST(Timeline, EveryHandOverFallsOnItsUpdateInTwoLoops) {
     const int kUpdates[] = {480, 841, 961, 540, 1201};
-    enterScene(1, 800, 600);
+    ASSERT_TRUE(enterScene(1, 800, 600));
     for (int loop = 0; loop < 2; ++loop) {
         for (int32_t scene = 1; scene <= 5; ++scene) {
             for (int k = 1; k < kUpdates[scene - 1]; ++k) {
@@ -166,55 +179,47 @@ TEST(Timeline, EveryHandOverFallsOnItsUpdateInTwoLoops) {
 TEST(Scene1, BarsGrowCarryTheRemarksFadeAndCollapse) {
     play(1, 800, 600,
          {
-             {0, PanelA, {1, 180, 1, 1, -5, 1, 1, 1, 1, 1}},
-             {0, PanelB, {1, 399.6f, 0, 0, -5, 0, 1, 1, 1, 1}},
-             {0, Slot1, {1.5f, 5, 180, 1, 1, 1, 0.667f}, ""},
-             {0, Slot2, {1.5f, 5, 210, 1, 1, 1, 0.667f}, ""},
-             {0, Slot3, {1.5f, 5, 402, 1, 1, 1, 0.667f}, ""},
+             {0, PanelA, {1, 180, 1, 1, -5, 1, 1, 1, 1}},
+             {0, PanelB, {1, 399.6f, 0, 0, -5, 1, 1, 1, 1}},
+             {0, Texts, {}, "||"},
              {0, Switches, {0, 0, 0, 0, 0, 0, 0, 0, 0}},
-             {60, PanelA, {1, 180, 800.9997f, 6, -5, 1, 1, 1, 1, 1}},
-             {82, Slot2, {1.5f, 5, 180, 1, 1, 1, 0.667f}, ""},
-             {83, PanelA, {1, 180, 800.9997f, 120, -5, 1, 1, 1, 1, 1}},
+             {60, PanelA, {1, 180, 800.9997f, 6, -5, 1, 1, 1, 1}},
+             {82, Slot2, {}, ""},
+             {83, PanelA, {1, 180, 800.9997f, 120, -5, 1, 1, 1, 1}},
              {83, Slot1, {1, 104.842f, 189, 0, 0, 0, 0}, kLine1},
              {83, Slot2, {1, 208.2141f, 240, 0, 0, 0, 0}, kLine2},
              {91, Slot1, {1, 104.842f, 189, 0, 0, 0, 0.01333275f}, kLine1},
-             {181, PanelB, {1, 399.6f, 14.66667f, 1, -5, 0, 1, 1, 1, 1}},
-             {181, Slot3, {1.5f, 5, 402, 1, 1, 1, 0.667f}, ""},
-             {235, PanelB, {1, 399.6f, 806.6669f, 13, -5, 0, 1, 1, 1, 1}},
-             {244, PanelB, {1, 399.6f, 806.6669f, 121, -5, 0, 1, 1, 1, 1}},
+             {181, PanelB, {1, 399.6f, 14.66667f, 1, -5, 1, 1, 1, 1}},
+             {181, Slot3, {}, ""},
+             {235, PanelB, {1, 399.6f, 806.6669f, 13, -5, 1, 1, 1, 1}},
+             {244, PanelB, {1, 399.6f, 806.6669f, 121, -5, 1, 1, 1, 1}},
              {244, Slot3, {1.5f, 162.247f, 425.6f, 0, 0, 0, 0.06666422f}, kAccepted},
              {330, Slot1, {1, 104.842f, 189, 0, 0, 0, 0.5999867f}, kLine1},
              {330, Slot2, {1, 208.2141f, 240, 0, 0, 0, 0.5999867f}, kLine2},
              {330, Slot3, {1.5f, 162.247f, 425.6f, 0, 0, 0, 0.5999867f}, kAccepted},
-             {390, PanelA, {1, 195, 800.9997f, 105, -5, 1, 1, 1, 1, 1}},
-             {390, PanelB, {1, 414.6f, 806.6669f, 106, -5, 0, 1, 1, 1, 1}},
-             {398, PanelA, {21, 300, 780.9997f, 1, -5, 1, 1, 1, 1, 1}},
-             {398, PanelB, {21, 519.6f, 786.6669f, 1.000007f, -5, 0, 1, 1, 1, 1}},
-             {479, Scene, {1}},
-             {480, Scene, {2}},
+             {390, PanelA, {1, 195, 800.9997f, 105, -5, 1, 1, 1, 1}},
+             {390, PanelB, {1, 414.6f, 806.6669f, 106, -5, 1, 1, 1, 1}},
+             {398, PanelA, {21, 300, 780.9997f, 1, -5, 1, 1, 1, 1}},
+             {398, PanelB, {21, 519.6f, 786.6669f, 1.000007f, -5, 1, 1, 1, 1}},
          });
     play(1, 1024, 601,
          {
-             {0, PanelA, {1, 180, 1, 1, -5, 1, 1, 1, 1, 1}},
-             {0, PanelB, {1, 400.266f, 0, 0, -5, 0, 1, 1, 1, 1}},
-             {0, Slot1, {1.5f, 5, 180.3f, 1, 1, 1, 0.667f}, ""},
-             {0, Slot3, {1.5f, 5, 402.67f, 1, 1, 1, 0.667f}, ""},
+             {0, PanelA, {1, 180, 1, 1, -5, 1, 1, 1, 1}},
+             {0, PanelB, {1, 400.266f, 0, 0, -5, 1, 1, 1, 1}},
              {83, Slot1, {1, 216.842f, 189.4f, 0, 0, 0, 0}, kLine1},
              {83, Slot2, {1, 320.2141f, 240.4f, 0, 0, 0, 0}, kLine2},
-             {244, PanelB, {1, 400.266f, 1032.533f, 121.2f, -5, 0, 1, 1, 1, 1}},
+             {244, PanelB, {1, 400.266f, 1032.533f, 121.2f, -5, 1, 1, 1, 1}},
              {244, Slot3, {1.5f, 274.247f, 426.366f, 0, 0, 0, 0.06666422f}, kAccepted},
-             {390, PanelA, {1, 195.025f, 1025, 105.175f, -5, 1, 1, 1, 1, 1}},
+             {390, PanelA, {1, 195.025f, 1025, 105.175f, -5, 1, 1, 1, 1}},
          });
 }
 
 TEST(Scene2, CubesCloseInUnderTheTitleAndTheFountainRuns) {
     play(2, 800, 600,
          {
-             {0, PanelA, {1, 660, 800, 120, -5, 0, 1, 1, 1, 0.85f}},
-             {0, PanelB, {0, 0, 0, 0, 0, 0, 1, 1, 1, 1}},
-             {0, Slot1, {1.25f, 5, 180, 1, 1, 1, 0.667f}, ""},
-             {0, Slot2, {1.5f, 5, 180, 1, 1, 1, 0.667f}, ""},
-             {0, Slot3, {1.5f, 5, 402, 1, 1, 1, 0.667f}, ""},
+             {0, PanelA, {1, 660, 800, 120, -5, 1, 1, 1, 0.85f}},
+             {0, PanelB, {0, 0, 0, 0, 0, 1, 1, 1, 1}},
+             {0, Texts, {}, "||"},
              {0, BoxA, {1, -22, 0, 0, 0, 0, 0}},
              {0, BoxB, {1, 22, 0, 0, 0, 0, 0}},
              {0, EmitterA, {0, 0, 0, 0, 0, 0, 0, 0}},
@@ -222,29 +227,29 @@ TEST(Scene2, CubesCloseInUnderTheTitleAndTheFountainRuns) {
              {1, BoxA, {1, 0, 0, -11.97167f, 0, 0, 1.666667f}},
              {1, BoxB, {1, 0, 0, 11.97167f, 0, 0, -1.666667f}},
              {1, Camera, {10, 0, 0, 0, 0, 0}},
-             {1, Slot1, {1.25f, 5, 480, 1, 1, 1, 0.667f}, ""},
-             {61, PanelA, {1, 655, 800, 120, -5, 0, 1, 1, 1, 0.85f}},
-             {102, PanelA, {1, 450, 800, 120, -5, 0, 1, 1, 1, 0.85f}},
+             {1, Slot1, {}, ""},
+             {61, PanelA, {1, 655, 800, 120, -5, 1, 1, 1, 0.85f}},
+             {102, PanelA, {1, 450, 800, 120, -5, 1, 1, 1, 0.85f}},
              {102, Slot1, {1.25f, 66.36441f, 476, 0, 0, 0, 0.6999991f}, kCubes},
+             // Half-way in: the cubes close in at a steady rate until 5.
+             {240, BoxA, {1, 0, 0, -5.200006f, 0, 0, 399.9997f}},
              {300, BoxA, {1, 0, 0, -3.5f, 0, 0, 500.001f}},
              {300, EmitterA, {1, 2, -6.479461f, 10.99998f, 0.1418359f, 0, 0, 0}},
              {300, Slot1, {1.25f, 66.36441f, 476, 0, 0, 0, 1}, kCubes},
-             {360, PanelA, {1, 455, 800, 120, -5, 0, 1, 1, 1, 0.85f}},
+             {360, PanelA, {1, 455, 800, 120, -5, 1, 1, 1, 0.85f}},
              {360, Slot1, {1.25f, 66.36441f, 481, 0, 0, 0, 0.7999813f}, kCubes},
-             {390, PanelA, {1, 600, 800, 120, -5, 0, 1, 1, 1, 0.85f}},
+             {390, PanelA, {1, 600, 800, 120, -5, 1, 1, 1, 0.85f}},
              {480, Camera, {9.999892f, 0, 0, -6, 0, 0}},
              {600, EmitterA, {1, 242, -6.272018f, 1.624964f, -0.4195306f, 0, 0, 0}},
              {600, Camera, {5.666625f, 0, 0, -6, 0, 0}},
              {720, EmitterA, {1, 227, -6.268291f, -2.124979f, 0.4219239f, 0, 0, 0}},
              {800, EmitterA, {1, 82, -5.653036f, -4.624941f, 0.3600219f, 0, 0, 0}},
-             {840, Scene, {2}},
-             {841, Scene, {3}},
          });
     play(2, 1024, 601,
          {
-             {0, PanelA, {1, 661, 1024, 120, -5, 0, 1, 1, 1, 0.85f}},
+             {0, PanelA, {1, 661, 1024, 120, -5, 1, 1, 1, 0.85f}},
              {1, BoxA, {1, 0, 0, -13.16767f, 0, 0, 1.666667f}},
-             {103, PanelA, {1, 450.75f, 1024, 120, -5, 0, 1, 1, 1, 0.85f}},
+             {103, PanelA, {1, 450.75f, 1024, 120, -5, 1, 1, 1, 0.85f}},
              {103, Slot1, {1.25f, 178.3644f, 476.85f, 0, 0, 0, 0.7166657f}, kCubes},
          });
 }
@@ -252,10 +257,8 @@ TEST(Scene2, CubesCloseInUnderTheTitleAndTheFountainRuns) {
 TEST(Scene3, FieldRollsUnderTheOrbitWithThreeFountains) {
     play(3, 800, 600,
          {
-             {0, PanelA, {800, 30, 335.475f, 68, -5, 0, 1, 1, 1, 0.85f}},
-             {0, Slot1, {1.25f, 5, 180, 1, 1, 1, 0.667f}, ""},
-             {0, Slot2, {1.5f, 5, 180, 1, 1, 1, 0.667f}, ""},
-             {0, Slot3, {1, 5, 402, 0, 0, 0, 1}, ""},
+             {0, PanelA, {800, 30, 335.475f, 68, -5, 1, 1, 1, 0.85f}},
+             {0, Texts, {}, "||"},
              {0, Camera, {11, 5, 0, 0, 12, 0}},
              {0, EmitterA, {1, 0, -5.503628f, -5.90617f, 0.06012539f, 0, -1.5f, 0}},
              {0, Switches, {0, 0, 1, 0, 0, 0, 1, 1, 1}},
@@ -263,16 +266,18 @@ TEST(Scene3, FieldRollsUnderTheOrbitWithThreeFountains) {
              {1, FieldA, {1, 0, -1.5f, 0, 0.77f, 0.01666667f, 0.1284755f, 0.14286f, 0.107145f}},
              {60, Camera, {10.82902f, 5, 1.360721f, 0, 6.000002f, 0}},
              {60, FieldA, {1, 0, -1.5f, 0, 0.77f, 0.9999997f, 0.6813619f, 0.14286f, 0.107145f}},
+             // The blend into the orbit holds until 2, passed first by update 121.
+             {119, Camera, {9.686339f, 5, 5.189795f, 0, 0.1000071f, 0}},
              {121, Camera, {9.631352f, 5, 5.313855f, 0, 0, 0}},
              {121, EmitterA, {1, 2, -0.2827017f, -1.714586f, 0.135123f, 0, -1.5f, 0}},
-             {151, PanelA, {791.6667f, 30, 335.475f, 68, -5, 0, 1, 1, 1, 0.85f}},
+             {151, PanelA, {791.6667f, 30, 335.475f, 68, -5, 1, 1, 1, 0.85f}},
              {151, Slot1, {1.25f, 816.6667f, 33.56f, 0, 0, 0, 1}, kBillion},
-             {191, PanelA, {464.525f, 30, 335.475f, 68, -5, 0, 1, 1, 1, 0.85f}},
+             {191, PanelA, {464.525f, 30, 335.475f, 68, -5, 1, 1, 1, 0.85f}},
              {191, Slot1, {1.25f, 489.525f, 33.56f, 0, 0, 0, 1}, kBillion},
              {247, EmitterB, {1, 2, -0.2678001f, -1.714587f, 0.1626712f, 0, -1.5f, 0}},
              {250, EmitterA, {1, 242, -1.569894f, 2.5f, -0.9532967f, 0, -1.5f, 0}},
              {345, Slot1, {1.25f, 489.525f, 33.56f, 0, 0, 0, 0.999984f}, kBillion},
-             {360, PanelA, {472.8584f, 30, 335.475f, 68, -5, 0, 1, 1, 1, 0.85f}},
+             {360, PanelA, {472.8584f, 30, 335.475f, 68, -5, 1, 1, 1, 0.85f}},
              {372, EmitterC, {1, 2, -0.2667779f, -1.749944f, 0.1941971f, 0, -1.5f, 0}},
              {380, EmitterB, {1, 242, -1.76827f, 2.5f, -0.7042769f, 0, -1.5f, 0}},
              {390, Slot1, {1.25f, 747.8579f, 33.56f, 0, 0, 0, 0.399976f}, kBillion},
@@ -286,15 +291,13 @@ TEST(Scene3, FieldRollsUnderTheOrbitWithThreeFountains) {
              {840, FieldA, {1, 0, -1.5f, 0, 0.77f, 13.99996f, 1.988525f, 0.14286f, 0.107145f}},
              {900, FieldA, {1, 0, -1.5f, 0, 0.77f, 14.99994f, 0.9747095f, 0.14286f, 0.107145f}},
              {900, EmitterC, {1, 76, -3.499967f, 2.5f, 0.01528967f, 0, -1.5f, 0}},
-             {960, Scene, {3}},
-             {961, Scene, {4}},
          });
     play(3, 1024, 601,
          {
-             {0, PanelA, {1024, 30.05f, 335.475f, 68, -5, 0, 1, 1, 1, 0.85f}},
-             {151, PanelA, {1015.667f, 30.05f, 335.475f, 68, -5, 0, 1, 1, 1, 0.85f}},
+             {0, PanelA, {1024, 30.05f, 335.475f, 68, -5, 1, 1, 1, 0.85f}},
+             {151, PanelA, {1015.667f, 30.05f, 335.475f, 68, -5, 1, 1, 1, 0.85f}},
              {151, Slot1, {1.25f, 1040.667f, 33.61594f, 0, 0, 0, 1}, kBillion},
-             {200, PanelA, {688.525f, 30.05f, 335.475f, 68, -5, 0, 1, 1, 1, 0.85f}},
+             {200, PanelA, {688.525f, 30.05f, 335.475f, 68, -5, 1, 1, 1, 0.85f}},
          });
 }
 
@@ -302,9 +305,7 @@ TEST(Scene4, CameraSpiralsInAndTheFieldFades) {
     play(
         4, 800, 600,
         {
-            {0, Slot1, {1.25f, 5, 180, 1, 1, 1, 0.667f}, ""},
-            {0, Slot2, {1.5f, 5, 180, 1, 1, 1, 0.667f}, ""},
-            {0, Slot3, {1, 5, 402, 0, 0, 0, 1}, ""},
+            {0, Texts, {}, "||"},
             {0, Switches, {0, 0, 1, 0, 0, 0, 0, 0, 0}},
             {0, EmitterA, {0, 0, -1.06314f, 2.5f, -3.334626f, 0, -1.5f, 0}},
             {1, Camera, {-7.155332f, 5, -8.354713f, 0, 0, 0}},
@@ -312,39 +313,38 @@ TEST(Scene4, CameraSpiralsInAndTheFieldFades) {
             {60, FieldA, {1, 0, -1.5f, 0, 0.77f, 0.9999997f, 0.8761911f, 0.14286f, 0.107145f}},
             {126, FieldA, {1, 0, -1.5f, 0, 0.77f, 2.099999f, 1.624958f, 0.14286f, 0.107145f}},
             {180, FieldA, {1, 0, -1.5f, 0, 0.77f, 2.999998f, 1.073036f, 0.14286f, 0.107145f}},
+            // Either side of the spiral's start (6), the fade's (7.75) and the descent's (8), first
+            // passed by updates 360, 465 and 480.
+            {359, Camera, {7.763008f, 5, -7.793312f, 0, 0, 0}},
             {360, Camera, {7.794571f, 5, -7.760062f, 0, 0, 0}},
+            {361, Camera, {7.783354f, 5, -7.684587f, 0, 0, 0}},
+            {464, FieldA, {1, 0, -1.5f, 0, 0.77f, 7.73338f, 1.997164f, 0.14286f, 0.107145f}},
             {465, FieldA, {1, 0, -1.5f, 0, 0.7699712f, 7.750047f, 1.980872f, 0.14286f, 0.107145f}},
+            {466, FieldA, {1, 0, -1.5f, 0, 0.7597044f, 7.766714f, 1.95014f, 0.14286f, 0.107145f}},
+            {479, Camera, {3.57441f, 5, -1.056301f, 0, 0, 0}},
             {480, Camera, {3.52011f, 4.999752f, -1.024327f, 0, 0, 0}},
+            {481, Camera, {3.465606f, 4.91642f, -0.9928227f, 0, 0, 0}},
             {500, Camera, {2.395396f, 3.333111f, -0.4851739f, 0, 0, 0}},
             {500, FieldA, {1, 0, -1.5f, 0, 0.4106392f, 8.333378f, 1.991382f, 0.14286f, 0.107145f}},
             {539, Camera, {0.06093568f, 0.0831604f, -0.002276599f, 0, 0, 0}},
             {539, FieldA, {1, 0, -1.5f, 0, 0.01024536f, 8.983368f, 1.573016f, 0.14286f, 0.107145f}},
-            {539, Scene, {4}},
-            {540, Scene, {5}},
         });
-    play(4, 1024, 601,
-         {
-             {0, Slot1, {1.25f, 5, 180.3f, 1, 1, 1, 0.667f}, ""},
-             {0, Slot3, {1, 5, 402.67f, 0, 0, 0, 1}, ""},
-         });
 }
 
 TEST(Scene5, CreditsSettleOnThePanelAndTheRoomFades) {
     play(5, 800, 600,
          {
-             {0, PanelA, {-800, 450, 800, 156, -5, 0, 1, 1, 1, 0.85f}},
-             {0, Slot1, {1.25f, 5, 180, 1, 1, 1, 0.667f}, ""},
-             {0, Slot2, {1.5f, 5, 180, 1, 1, 1, 0.667f}, ""},
-             {0, Slot3, {1, 5, 402, 0, 0, 0, 1}, ""},
+             {0, PanelA, {-800, 450, 800, 156, -5, 1, 1, 1, 0.85f}},
+             {0, Texts, {}, "||"},
              {0, Switches, {0, 0, 0, 1, 1, 1, 0, 0, 0}},
              {0, Brightness, {-0.000021149f, 0, 0, 0}},
              {1, Camera, {-6, 4, -4, 6, 0, 6}},
              {1, FieldB, {1, 0, -1.5f, 0, 0.008333334f, 0.01666667f, 1.090657f, 1, 0.9474667f}},
              {1, FieldC, {1, 0, 0, 0, 0.008333334f, 0.01666667f, 1.090657f, 1, 0.9474667f}},
              {1, FieldD, {1, 0, 0, 0, 0.008333334f, 0.01666667f, 1.090657f, 1, 0.9474667f}},
-             {91, PanelA, {-792.6667f, 450, 800, 156, -5, 0, 1, 1, 1, 0.85f}},
+             {91, PanelA, {-792.6667f, 450, 800, 156, -5, 1, 1, 1, 0.85f}},
              {96, FieldB, {1, 0, -1.5f, 0, 0.7999996f, 1.599999f, 1.017783f, 1, 0.8169945f}},
-             {200, PanelA, {0, 450, 800, 156, -5, 0, 1, 1, 1, 0.85f}},
+             {200, PanelA, {0, 450, 800, 156, -5, 1, 1, 1, 0.85f}},
              {260, Slot1, {1.25f, 30, 459, 0, 0, 0, 1}, "Motivated 2wAD"},
              {260, Slot2, {1.5f, 305.4665f, 498.1f, 0, 0, 0, 1}, "RutVw*31GSkjB(X?sELZ"},
              {400, Slot1, {1.25f, 30, 459, 0, 0, 0, 0.586641f}, "Motivated By :"},
@@ -355,17 +355,18 @@ TEST(Scene5, CreditsSettleOnThePanelAndTheRoomFades) {
              {600, Slot2, {1.5f, 593.8415f, 498.1f, 0, 0, 0, 0.3999847f}, "Missing"},
              {640, Slot1, {2.5f, 235.545f, 459, 0, 0, 0, 1}, "Ts./fJy"},
              {840, Slot1, {2.5f, 235.545f, 459, 0, 0, 0, 0.4000335f}, "THE END"},
-             {900, PanelA, {220, 450, 800, 156, -5, 0, 1, 1, 1, 0.85f}},
+             // Either side of the room's fade (15), first passed by update 901.
+             {899, Brightness, {-0.000021149f, 0.7999996f, 0.7999996f, 0.7999996f}},
+             {900, PanelA, {220, 450, 800, 156, -5, 1, 1, 1, 0.85f}},
              {900, FieldB, {1, 0, -1.5f, 0, 0.7999996f, 14.99994f, 0.1115323f, 1, 0.922034f}},
-             {1000, PanelA, {806.6661f, 450, 800, 156, -5, 0, 1, 1, 1, 0.85f}},
+             {902, Brightness, {-0.000021149f, 0.7946759f, 0.7946759f, 0.7946759f}},
+             {1000, PanelA, {806.6661f, 450, 800, 156, -5, 1, 1, 1, 0.85f}},
              {1000, FieldB, {1, 0, -1.5f, 0, 0.5333466f, 16.66658f, 1.47873f, 1, 0.7955614f}},
-             {1200, Scene, {5}},
-             {1201, Scene, {1}},
          });
     play(5, 1024, 601,
          {
-             {0, PanelA, {-1024, 450.75f, 1024, 156.26f, -5, 0, 1, 1, 1, 0.85f}},
-             {91, PanelA, {-1014.613f, 450.75f, 1024, 156.26f, -5, 0, 1, 1, 1, 0.85f}},
+             {0, PanelA, {-1024, 450.75f, 1024, 156.26f, -5, 1, 1, 1, 0.85f}},
+             {91, PanelA, {-1014.613f, 450.75f, 1024, 156.26f, -5, 1, 1, 1, 0.85f}},
              {260, Slot1, {1.25f, 30, 459.85f, 0, 0, 0, 1}, "Motivated 2wAD"},
              {260, Slot2, {1.5f, 529.4665f, 498.95f, 0, 0, 0, 1}, "RutVw*31GSkjB(X?sELZ"},
          });

@@ -1,5 +1,4 @@
-// The rendering core against a real GL context: the four programs, compile logs, textures and an
-// empty frame.
+// The rendering core against a real GL context: the four programs, compile logs and textures.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
@@ -14,31 +13,6 @@
 #include "stage/demo_state.h"
 
 namespace {
-
-TEST(Programs, AllFourLinkWithTheirAttributesAndEachInstanceHasItsOwn) {
-    // Each program's attributes: the first two, three or four of these.
-    const char* const attributes[] = {"position", "color", "texcoord", "smoothing"};
-    const ProgramSources* const programs[] = {&flatColorProgram, &texturedProgram, &particleProgram,
-                                              &distanceFieldProgram};
-    const int attributeCounts[] = {2, 3, 3, 4};
-    for (int p = 0; p < 4; ++p) {
-        const GLuint program = buildProgram(programs[p]->vertex, programs[p]->fragment);
-        ASSERT_NE(program, 0u);
-        GLint linked = 0;
-        glGetProgramiv(program, GL_LINK_STATUS, &linked);
-        EXPECT_EQ(linked, GL_TRUE);
-        for (int i = 0; i < attributeCounts[p]; ++i) {
-            EXPECT_GE(glGetAttribLocation(program, attributes[i]), 0) << attributes[i];
-        }
-        EXPECT_EQ(glGetUniformLocation(program, "sampler") >= 0, attributeCounts[p] > 2);
-    }
-    const std::set<GLuint> built = {colorPanelA.program, colorPanelB.program, boxA.program,
-                                    boxB.program,        fieldA.program,      fieldB.program,
-                                    fieldC.program,      fieldD.program,      emitterA.program,
-                                    emitterB.program,    emitterC.program,    captions.program};
-    EXPECT_EQ(built.size(), 12u);
-    EXPECT_EQ(built.count(0), 0u);
-}
 
 TEST(Programs, CompileLogsGoToStandardOutputAndFailuresGiveZero) {
     testing::internal::CaptureStdout();
@@ -102,23 +76,6 @@ TEST(Textures, LinearClampedAndOneOfItsOwnForEveryInstance) {
         fieldD.texture, emitterA.texture, emitterB.texture, emitterC.texture, captions.fontTexture};
     EXPECT_EQ(all.size(), 10u);
     EXPECT_EQ(all.count(0), 0u);
-}
-
-// An empty frame's pixels are checked with the drawables (all black once they are hidden).
-TEST(Frame, TheOverlayStateStaysAfterAFrame) {
-    harnessClearScene();
-    harnessCompose();
-    float clear[4] = {1, 1, 1, 1};
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    EXPECT_EQ(clear[0] + clear[1] + clear[2] + clear[3], 0.0f);
-    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
-    GLint depth = 0;
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
-    EXPECT_EQ(depth, 1) << "every draw pops what it pushes";
-    float projection[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    EXPECT_NEAR(projection[0], 2.0f / kHarnessWidth, 1e-7f);   // one unit per pixel
-    EXPECT_NEAR(projection[5], -2.0f / kHarnessHeight, 1e-7f); // y grows downwards
 }
 
 } // namespace

@@ -13,7 +13,7 @@ using Frame = std::vector<uint8_t>;
 
 // Everything off or empty: boxes (box A at the origin, unturned) and fields invisible, emitters off
 // and empty, panels of no size and alpha 0, every caption empty; camera at (0, 0, 5) looking at the
-// origin.
+// origin with the up vector the start-up gave it; the screen size of the window.
 void harnessClearScene();
 
 // composeFrame, read the back buffer, then swap.

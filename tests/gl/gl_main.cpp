@@ -26,7 +26,8 @@ void harnessClearScene() {
     }
     demoState.cameraEye = {0.0f, 0.0f, 5.0f};
     demoState.cameraTarget = {0.0f, 0.0f, 0.0f};
-    demoState.cameraUp = {0.0f, 1.0f, 0.0f};
+    demoState.screenWidth = kHarnessWidth;
+    demoState.screenHeight = kHarnessHeight;
 }
 
 Frame harnessCompose() {
