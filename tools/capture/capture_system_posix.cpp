@@ -28,7 +28,7 @@ constexpr int kSlots = 4;
 Slot slots[kSlots];
 
 // The folders captureFoldersMake made, outermost first; the handler reads the first
-// foldersMade of them. Reserved once, so that no entry moves while the handler may read it.
+// foldersMade of them. The list is set before the first folder is made and never changes after.
 std::vector<std::string> madeFolders;
 std::atomic<size_t> foldersMade{0};
 
@@ -45,8 +45,6 @@ void endAtOnce(int number) {
                                           "SIGINT; the unfinished files are removed\n"
                                         : "kiru-capture: ended at once by a second stop signal, "
                                           "SIGTERM; the unfinished files are removed\n";
-    say(progressShown ? "\r\033[K" : "");
-    say(told);
     for (Slot& slot : slots) {
         if (slot.state.load() == kNamed) {
             unlink(slot.path);
@@ -55,6 +53,8 @@ void endAtOnce(int number) {
     for (size_t i = foldersMade.load(); i > 0; --i) {
         rmdir(madeFolders[i - 1].c_str());
     }
+    say(progressShown ? "\r\033[K" : "");
+    say(told);
     struct sigaction fallback {};
     fallback.sa_handler = SIG_DFL;
     sigemptyset(&fallback.sa_mask);

@@ -133,6 +133,7 @@ bool startCheck(int32_t width, int32_t height, std::string& error) {
     }
     int drawableWidth = 0;
     int drawableHeight = 0;
+    SDL_PumpEvents(); // a window manager's resize, if any, reaches the window's size first
     SDL_GL_GetDrawableSize(demoState.window, &drawableWidth, &drawableHeight);
     const std::string problem =
         frameLimitProblem(frameLimitsQuery(drawableWidth, drawableHeight), width, height);
