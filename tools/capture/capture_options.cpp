@@ -216,7 +216,8 @@ bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& opti
                                      "(default capture, none with --video alone)")
                           ->type_name("DIR");
     auto* videoOption = app.add_option("--video", options.videoPath,
-                                       "H.264 MP4 at 60 fps, one video frame per listed frame")
+                                       "H.264 MP4 at 60 fps, one video frame per listed frame;\n"
+                                       "at most 139264 16 x 16 macroblocks a frame (8192x4352)")
                             ->type_name("FILE");
     app.add_option("--crf", options.crf,
                    "video quality, x264's constant rate factor: 0 (lossless)\n"
