@@ -173,6 +173,15 @@ void platformWindowSize(int32_t& width, int32_t& height) {
     height = h;
 }
 
+void platformDrawableSize(int32_t& width, int32_t& height) {
+    int w = 0;
+    int h = 0;
+    SDL_PumpEvents();
+    SDL_GL_GetDrawableSize(window, &w, &h);
+    width = w;
+    height = h;
+}
+
 void platformSwap() {
     SDL_GL_SwapWindow(window);
 }

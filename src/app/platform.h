@@ -24,8 +24,12 @@ bool platformInit(int32_t width, int32_t height, bool fullScreen, Pacing pacing,
 // "no display (...)" or "OpenGL 2.0 or later is needed (...)".
 const char* platformFailure();
 
-// The size of what the frames are drawn into, in pixels.
+// The window's size in pixels, as the start-up takes it for a full-screen run.
 void platformWindowSize(int32_t& width, int32_t& height);
+
+// The size in pixels of what the frames are drawn into, once pending window events (a window
+// manager's resize) have arrived.
+void platformDrawableSize(int32_t& width, int32_t& height);
 
 // Presents the composed frame.
 void platformSwap();

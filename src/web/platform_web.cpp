@@ -110,6 +110,14 @@ void platformWindowSize(int32_t& width, int32_t& height) {
     height = h;
 }
 
+void platformDrawableSize(int32_t& width, int32_t& height) {
+    int w = 0;
+    int h = 0;
+    emscripten_webgl_get_drawing_buffer_size(context, &w, &h);
+    width = w;
+    height = h;
+}
+
 // The browser shows the canvas once the frame's callback returns.
 void platformSwap() {}
 

@@ -5,6 +5,8 @@
 #include <tuple>
 
 #include "capture/capture_options.h"
+#include "capture/capture_system.h"
+#include "capture/frame_grab.h"
 
 namespace {
 
@@ -38,6 +40,8 @@ TEST(CaptureOptions, FrameListsFlagsDefaultsAndBadArguments) {
          {16384, 4, "stills", 1, 2, 2, 18, false}},
         {{"--video", "v.mp4"}, {800, 600, "", 1, 1, 4023, 18, false}},
         {{"--video", "v.mp4", "--out", "s", "--crf", "0"}, {800, 600, "s", 1, 1, 4023, 0, false}},
+        // 512 x 272 macroblocks: the most that H.264's largest level holds.
+        {{"--size", "8192x4352", "--video", "v.mp4"}, {8192, 4352, "", 1, 1, 4023, 18, false}},
         {{"--help"}, {800, 600, "capture", 1, 1, 1, 18, true}},
     };
     for (const auto& [args, parsed] : cases) {
@@ -53,7 +57,8 @@ TEST(CaptureOptions, FrameListsFlagsDefaultsAndBadArguments) {
         {"--size", "642x480"}, {"--size", "0x480"}, {"--size", "-640x480"}, {"--size", "640"},
         {"--size", "640x480x2"}, {"--size", "16388x480"}, {"--size"}, {"--frames", "0"},
         {"--out", ""}, {"--video", ""}, {"--crf", "52"}, {"--crf", "x"}, {"--fps", "60"},
-        {"--dry-run", "--video", "v.mp4"}, {"stills"}};
+        {"--dry-run", "--video", "v.mp4"}, {"stills"}, {"--size", "8196x4352", "--video", "v"},
+        {"--size", "16384x16384", "--video", "v.mp4"}};
     // clang-format on
     for (const auto& args : bad) {
         CaptureOptions options;
@@ -76,13 +81,33 @@ TEST(CaptureOptions, OutputsAreCheckedBeforeAnythingIsMade) {
     ASSERT_TRUE(captureFoldersMake(missing, error)) << error;
     EXPECT_TRUE(std::filesystem::is_directory(root + "/a/c"));
     std::ofstream(root + "/a/b/kept.png") << "x";
-    captureFoldersRemoveEmpty(missing);
+    captureFoldersRemoveEmpty();
     EXPECT_TRUE(std::filesystem::exists(root + "/a/b/kept.png"));
     EXPECT_FALSE(std::filesystem::exists(root + "/a/c"));
     for (const auto& [out, video] : std::vector<std::pair<std::string, std::string>>{
              {"/dev/null/stills", ""}, {"", "/dev/null/v.mp4"}, {"", root}, {"", root + "/"}}) {
         EXPECT_FALSE(captureOutputsCheck({.outDir = out, .videoPath = video}, missing, error))
             << out << video;
+    }
+}
+
+// A frame must fit the largest viewport, the largest colour buffer where the GL says, and the
+// drawable the window got; the message names the limit passed.
+TEST(CaptureOptions, FramesMustFitTheGlLimitsAndTheDrawable) {
+    const struct {
+        FrameLimits limits;
+        const char* says;
+    } cases[] = {
+        {{800, 600, 800, 800, 600}, ""},
+        {{16384, 16384, 0, 800, 600}, ""}, // no framebuffer objects: no colour buffer limit
+        {{796, 16384, 16384, 800, 600}, "the largest viewport here is 796x16384"},
+        {{16384, 596, 16384, 800, 600}, "the largest viewport here is 16384x596"},
+        {{16384, 16384, 796, 800, 600}, "the largest colour buffer here is 796x796"},
+        {{16384, 16384, 16384, 800, 596}, "the window got a drawable of 800x596"},
+        {{16384, 16384, 16384, 804, 600}, "the window got a drawable of 804x600"},
+    };
+    for (const auto& [limits, says] : cases) {
+        EXPECT_EQ(frameLimitProblem(limits, 800, 600), says);
     }
 }
 

@@ -15,13 +15,18 @@
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <regex>
 #include <string>
+#include <sys/mount.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -265,24 +270,37 @@ std::vector<uint8_t> stillPixels(const std::string& dir, int frame, Size size) {
 }
 
 // Bad arguments create nothing (status 2; the parsing itself is the CPU tests' work), a
-// platform failure removes the folders it made (status 1), and a file that grows past the size
-// limit gives status 1 and is removed, while the stills written before it stay, whole. Every
-// message is one line, control characters escaped.
+// platform failure or an OpenGL error at start-up removes the folders it made (status 1), and a
+// file that grows past the size limit gives status 1 and is not left, while the stills written
+// before it stay, whole. Every message is one line, control characters escaped.
 TEST(Capture, FailuresGiveOneLineAndTheirStatusAndLeaveOnlyWholeFiles) {
     const std::string dir = freshDir("kiru-capture-bad");
     const std::string video = dir + "/v.mp4";
+    const std::string res = freshDir("kiru-capture-res");
+    std::filesystem::create_directories(res + "/res");
+    for (const char* image : {"font1.png", "particle1.png"}) {
+        std::filesystem::create_symlink(std::filesystem::absolute("res") / image,
+                                        res + "/res/" + image);
+    }
+    SDL_Surface* wide = SDL_CreateRGBSurfaceWithFormat(0, 32768, 1, 32, SDL_PIXELFORMAT_RGBA32);
+    ASSERT_EQ(IMG_SavePNG(wide, (res + "/res/box1.png").c_str()), 0);
+    SDL_FreeSurface(wide);
     const struct {
         std::string before;
         std::string args;
         int status;
-        std::string says; // for a write error, the file that grew too large
+        std::string says; // for a write error, the file that grew too large, then the step
     } cases[] = {
         {"", "--frames '1-\n2'", 2, "1-\\n2"},
         {"", "--video /dev/null/v.mp4", 2, "not a folder"},
         {"export MESA_GL_VERSION_OVERRIDE=1.5; ", "--video " + dir + "/c/v.mp4", 1, "OpenGL 2.0"},
+        // A box texture wider than the GL takes: an error the start-up raises is reported.
+        {"cd " + res + "; ", "", 1, "the start-up raised OpenGL's GL_INVALID_VALUE"},
         // Stills of 1.1 and 22 KB under a limit of 5120 bytes; the video passes 20 KB by frame 350.
         {"ulimit -f 10; " + kNoDisplay, "--frames 400,700", 1, dir + "/a/frame-000700.png"},
-        {"ulimit -f 39; " + kNoDisplay, "--frames 300-400 --video " + video, 1, video},
+        // The video's writes are buffered until its trailer; the step is named.
+        {"ulimit -f 39; " + kNoDisplay, "--frames 300-400 --video " + video, 1,
+         video + ": writing the trailer"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.before + c.args);
@@ -291,10 +309,11 @@ TEST(Capture, FailuresGiveOneLineAndTheirStatusAndLeaveOnlyWholeFiles) {
                                  c.args + " 2>" + dir + ".stderr")),
                   c.status);
         const bool written = c.before.starts_with("ulimit");
-        EXPECT_NE(oneLine(dir + ".stderr").find(c.says + (written ? ": File too large" : "")),
-                  std::string::npos)
+        const std::string line = oneLine(dir + ".stderr");
+        EXPECT_TRUE(line.find(c.says) != std::string::npos &&
+                    (!written || line.ends_with(": File too large\n")))
             << readFile(dir + ".stderr");
-        EXPECT_FALSE(std::filesystem::exists(written ? c.says : dir));
+        EXPECT_FALSE(std::filesystem::exists(written ? c.says.substr(0, c.says.find(':')) : dir));
         int kept = 0;
         std::error_code none;
         for (const auto& entry : std::filesystem::directory_iterator(dir + "/a", none)) {
@@ -359,6 +378,201 @@ std::string decode(const std::string& path, std::map<int, std::vector<uint8_t>>*
     return summary;
 }
 
+const std::string kRegular = std::to_string(static_cast<int>(std::filesystem::file_type::regular));
+
+// Every entry under dir, links not followed: its kind, and a file's size and hash or a link's
+// target.
+std::map<std::string, std::string> snapshot(const std::string& dir) {
+    namespace fs = std::filesystem;
+    std::map<std::string, std::string> entries;
+    std::error_code none;
+    for (auto i = fs::recursive_directory_iterator(dir, none); i != fs::end(i); i.increment(none)) {
+        const fs::file_type type = i->symlink_status(none).type();
+        std::string& what = entries[fs::relative(i->path(), dir).string()];
+        what = std::to_string(static_cast<int>(type));
+        if (type == fs::file_type::regular) {
+            const std::string bytes = readFile(i->path());
+            what += " " + std::to_string(bytes.size()) + " bytes, hash " +
+                    std::to_string(std::hash<std::string>{}(bytes));
+        } else if (type == fs::file_type::symlink) {
+            what += " -> " + fs::read_symlink(i->path(), none).string();
+        }
+    }
+    return entries;
+}
+
+// Whether the temporary file of dir/name is there: the run has begun writing it.
+bool begun(const std::string& dir, const std::string& name) {
+    const auto entries = snapshot(dir);
+    return std::any_of(entries.begin(), entries.end(), [&](const auto& entry) {
+        return entry.first.starts_with("." + name + ".");
+    });
+}
+
+bool pngLoads(const std::string& path) {
+    SDL_Surface* image = IMG_Load(path.c_str());
+    SDL_FreeSurface(image);
+    return image != nullptr;
+}
+
+// Small file systems of its own, for a test run as root where mounting is allowed; unmounted when
+// it goes.
+struct Mounts {
+    std::vector<std::string> points;
+    // False when this machine does not let the test mount one.
+    bool add(const std::string& at, unsigned long flags) {
+        std::filesystem::create_directories(at);
+        if (geteuid() != 0 || mount("tmpfs", at.c_str(), "tmpfs", flags, "size=16k") != 0) {
+            return false;
+        }
+        points.push_back(at);
+        return true;
+    }
+    ~Mounts() {
+        for (const std::string& at : points) {
+            umount2(at.c_str(), MNT_DETACH);
+        }
+    }
+};
+
+// Where a video or a still may go: a new name or a regular file (or a link to one) is replaced,
+// only by a complete file; a folder, FIFO, device, link to nothing, read-only or full file
+// system, or a size no H.264 level holds, is refused or fails with its reason. Nothing that was
+// there before changes unless the run completed, and nothing is left but whole stills.
+TEST(Capture, DestinationsAreReplacedOnlyByACompleteFile) {
+    namespace fs = std::filesystem;
+    const std::string dir = freshDir("kiru-capture-destinations");
+    const auto keep = [](const std::string& path) { return !!(std::ofstream(path) << "keep"); };
+    const struct {
+        const char* name;
+        std::function<bool(const std::string& d, Mounts& mounts)> make; // false: cannot here
+        std::string args;                                               // "@" is the folder
+        int status;
+        std::string says;
+        std::string video; // the video a completed run leaves
+    } cases[] = {
+        {"new name", [](auto&, auto&) { return true; }, "--video @/new/v.mp4", 0, "", "new/v.mp4"},
+        {"file", [&](auto& d, auto&) { return keep(d + "/v.mp4"); }, "--video @/v.mp4", 0, "",
+         "v.mp4"},
+        {"link to a file",
+         [&](auto& d, auto&) {
+             keep(d + "/t.mp4");
+             return symlink("t.mp4", (d + "/v.mp4").c_str()) == 0;
+         },
+         "--video @/v.mp4", 0, "", "t.mp4"},
+        {"folder", [&](auto& d, auto&) { return fs::create_directory(d + "/v.mp4"); },
+         "--video @/v.mp4", 2, "is a folder", ""},
+        {"FIFO", [](auto& d, auto&) { return mkfifo((d + "/v.mp4").c_str(), 0644) == 0; },
+         "--video @/v.mp4", 2, "is a FIFO", ""},
+        {"device", // /dev/full's numbers
+         [](auto& d, auto&) {
+             return mknod((d + "/v.mp4").c_str(), S_IFCHR | 0644, makedev(1, 7)) == 0;
+         },
+         "--video @/v.mp4", 2, "is a device", ""},
+        {"link to nothing",
+         [](auto& d, auto&) { return symlink("none", (d + "/v.mp4").c_str()) == 0; },
+         "--video @/v.mp4", 2, "is a symbolic link to nothing", ""},
+        {"FIFO among the stills",
+         [](auto& d, auto&) { return mkfifo((d + "/frame-000002.png").c_str(), 0644) == 0; },
+         "--frames 1-3 --out @", 2, "is a FIFO", ""},
+        {"read-only file system", [](auto& d, auto& m) { return m.add(d + "/ro", MS_RDONLY); },
+         "--video @/ro/v.mp4", 2, "Read-only file system", ""},
+        {"too large for H.264", [&](auto& d, auto&) { return keep(d + "/v.mp4"); },
+         "--size 16384x16384 --video @/v.mp4", 2, "too large for an H.264 video", ""},
+        // Past 16 KB by frame 350 (see the size-limit case above).
+        {"full file system",
+         [&](auto& d, auto& m) { return m.add(d + "/full", 0) && keep(d + "/full/v.mp4"); },
+         "--size 320x240 --frames 300-400 --video @/full/v.mp4", 1,
+         "v.mp4: writing the trailer: No space left on device", ""},
+        // The stills fail first; the video's new folder goes with its file.
+        {"full file system for the stills", [](auto& d, auto& m) { return m.add(d + "/full", 0); },
+         "--size 320x240 --frames 700-760 --out @/full/st --video @/new/v.mp4", 1,
+         "No space left on device", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string d = dir + "/d";
+        fs::remove_all(d);
+        fs::create_directories(d);
+        Mounts mounts;
+        if (!c.make(d, mounts)) {
+            std::printf("skipped \"%s\": this machine cannot make it (%s)\n", c.name,
+                        std::strerror(errno));
+            continue;
+        }
+        const std::map<std::string, std::string> before = snapshot(d);
+        std::string args = "--size 160x120 --frames 1-2 " + c.args;
+        for (size_t at; (at = args.find('@')) != std::string::npos;) {
+            args.replace(at, 1, d);
+        }
+        EXPECT_EQ(waitExit(spawn(kNoDisplay + kCapture + args + " 2>" + dir + "/stderr")),
+                  c.status);
+        const std::string errors = readFile(dir + "/stderr");
+        EXPECT_TRUE(c.status == 0 ? errors.empty()
+                                  : oneLine(dir + "/stderr").find(c.says) != std::string::npos)
+            << errors;
+        const std::map<std::string, std::string> after = snapshot(d);
+        EXPECT_TRUE(c.video.empty() || decode(d + "/" + c.video).starts_with("h264, 2 frames"));
+        for (const auto& [name, what] : after) {
+            if (name == c.video) {
+                continue;
+            }
+            if (before.contains(name)) {
+                EXPECT_EQ(before.at(name), what) << name;
+                continue;
+            }
+            const bool holds = std::any_of(after.begin(), after.end(), [&](const auto& entry) {
+                return entry.first.starts_with(name + "/");
+            });
+            // Only the folders of new stills, and whole stills, are new (never opened unless
+            // regular: a FIFO would block the read).
+            EXPECT_TRUE(holds || (what.starts_with(kRegular + " ") && name.ends_with(".png") &&
+                                  pngLoads(d + "/" + name)))
+                << name << " is new";
+        }
+        for (const auto& [name, what] : before) {
+            EXPECT_TRUE(after.contains(name)) << name << " is gone";
+        }
+    }
+}
+
+// A second stop signal, of either kind, a few milliseconds after the first ends the run at once:
+// killed by it, with the unfinished video and the folder made for it removed.
+TEST(Capture, ASecondStopSignalOfEitherKindEndsTheRunAtOnce) {
+    const std::string dir = freshDir("kiru-capture-signals");
+    for (const auto& [first, second] : {std::pair{SIGINT, SIGTERM}, {SIGTERM, SIGINT}}) {
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir + "/d");
+        std::ofstream(dir + "/d/keep.mp4") << "keep";
+        const auto before = snapshot(dir + "/d");
+        // Lossless and large: the stop after the first signal takes longer than the gap.
+        const pid_t pid = spawn(kNoDisplay + kCapture + "--size 640x480 --crf 0 --video " + dir +
+                                "/d/new/v.mp4 2>" + dir + "/stderr");
+        waitUntil([&] { return begun(dir + "/d/new", "v.mp4"); }, 60s);
+        std::this_thread::sleep_for(500ms);
+        kill(pid, first);
+        std::this_thread::sleep_for(5ms);
+        kill(pid, second);
+        EXPECT_EQ(waitExit(pid, 10s), 128 + second);
+        EXPECT_EQ(snapshot(dir + "/d"), before);
+        EXPECT_NE(oneLine(dir + "/stderr")
+                      .find(std::string("second stop signal, ") +
+                            (second == SIGINT ? "SIGINT" : "SIGTERM")),
+                  std::string::npos)
+            << readFile(dir + "/stderr");
+    }
+}
+
+// A failed write to standard output, or its close, is a failure: status 1 and the reason.
+TEST(Capture, StandardOutputFailuresGiveStatusOne) {
+    const std::string errors = freshDir("kiru-capture-stdout.stderr");
+    for (const char* args : {"--help", "--dry-run --frames 1 --stats"}) {
+        EXPECT_EQ(waitExit(spawn(kNoDisplay + kCapture + args + " >/dev/full 2>" + errors)), 1);
+        EXPECT_EQ(oneLine(errors),
+                  "kiru-capture: cannot write to standard output: No space left on device\n");
+    }
+}
+
 // A short export of scene 2 with no display at all: FFmpeg's decoder finds 120 H.264 frames at
 // exactly 60 frames per second lasting 2 s, tagged BT.709 limited range, each close (PSNR) to the
 // still of its frame. With a display, the stills read there are the headless ones byte for byte.
@@ -387,7 +601,7 @@ TEST(Capture, VideoWithoutADisplayMatchesItsStillsAndStopsOnSigterm) {
     }
     const pid_t pid = spawn(kNoDisplay + kCapture + "--size 160x120 --video " + dir +
                             "/stop.mp4 2>" + dir + ".stderr");
-    waitUntil([&] { return std::filesystem::exists(dir + "/stop.mp4"); }, 60s);
+    waitUntil([&] { return begun(dir, "stop.mp4"); }, 60s);
     std::this_thread::sleep_for(500ms);
     kill(pid, SIGTERM);
     EXPECT_EQ(waitExit(pid), 143);
@@ -402,7 +616,7 @@ TEST(Capture, VideoWithoutADisplayMatchesItsStillsAndStopsOnSigterm) {
 
 // A whole loop through the real frame loop (under the sanitizers too, when the suite is built
 // with them). Scene 1 switches every 3-D drawable off and restores the bars and captions, so its
-// second pass repeats the first frame for frame.
+// second pass repeats the first frame for frame. Drawing raises no OpenGL error in any scene.
 TEST(Capture, WritesTheChosenFramesAndTheDemoLoopsBack) {
     const std::string dir = freshDir("kiru-capture-loop");
     constexpr int kLoop = 480 + 841 + 961 + 540 + 1201; // updates of scenes 1 to 5
@@ -420,6 +634,17 @@ TEST(Capture, WritesTheChosenFramesAndTheDemoLoopsBack) {
         ASSERT_FALSE(first.empty()) << frame;
         EXPECT_EQ(stillPixels(dir, frame + kLoop, {160, 120}), first) << "frame " << frame;
     }
+    // Every 8th frame of the loop draws without an OpenGL error, which would end the run.
+    std::string eighths = "1";
+    for (int frame = 9; frame <= kLoop; frame += 8) {
+        eighths += "," + std::to_string(frame);
+    }
+    const std::string errors = dir + "/dry-run.stderr";
+    EXPECT_EQ(waitExit(spawn(kNoDisplay + kCapture + "--dry-run --size 64x48 --frames " + eighths +
+                             " 2>" + errors),
+                       600s),
+              0)
+        << readFile(errors);
 }
 
 // A kiru-capture alone in a folder, started from another, finds no image anywhere: it refuses in

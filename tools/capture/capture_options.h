@@ -18,6 +18,9 @@ struct FrameRange {
 inline constexpr uint32_t kMaxCaptureFrame = kMaxFrame;
 // One whole loop of the five scenes: the default frame list of a video.
 inline constexpr uint32_t kLoopFrames = 4023;
+// The most 16 x 16 macroblocks a frame that H.264's largest level (6.2) allows: 8192 x 4352.
+// x264 would encode larger frames, but as a stream that no level covers.
+inline constexpr int64_t kMaxVideoMacroblocks = 139264;
 // x264's constant rate factor: 18 is visually lossless for this content.
 inline constexpr int kDefaultCrf = 18;
 
@@ -43,22 +46,19 @@ struct CaptureOptions {
 
 // Parses the arguments (argv[0] is the program). False, with the reason in message, for an
 // unknown flag or argument, a missing value, a size that is not two positive multiples of 4 up
-// to 16384 joined by 'x', a bad frame list, a CRF outside 0..51, or --dry-run with an output.
+// to 16384 joined by 'x', a video frame larger than kMaxVideoMacroblocks, a bad frame list, a
+// CRF outside 0..51, or --dry-run with an output.
 // With --help, true with options.help set and the usage in message. Touches no file.
 bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& options,
                          std::string& message);
 
 // Checks, without creating anything, that the stills folder and the video can be made: every
-// existing part of their paths is a folder, the nearest existing folder can be written, the
-// video is not a folder. missing gets the folders to create, outermost first.
+// existing part of their paths is a folder, the nearest existing folder can be written, and the
+// video and the listed stills already there are regular files (or links to them) that can be
+// written, not folders, devices, FIFOs, sockets or links to nothing. missing gets the folders to
+// create, outermost first.
 bool captureOutputsCheck(const CaptureOptions& options, std::vector<std::string>& missing,
                          std::string& error);
-
-// Creates the missing folders in order; false with a reason at the first that fails.
-bool captureFoldersMake(const std::vector<std::string>& missing, std::string& error);
-
-// Removes those of the folders made that are empty, innermost first.
-void captureFoldersRemoveEmpty(const std::vector<std::string>& made);
 
 // "DIR/frame-000123.png".
 std::string captureFramePath(const std::string& dir, uint32_t frame);

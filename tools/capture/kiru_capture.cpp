@@ -2,17 +2,17 @@
 // frames as PNG stills, as an H.264 video or both, read from the drawn buffer before each swap.
 // Frames before and between the listed ones are updated but not drawn.
 #include <SDL.h>
+#include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string>
-#include <sys/resource.h>
-#include <unistd.h>
 #include <vector>
 
 #include "app/demo.h"
 #include "capture/capture_options.h"
+#include "capture/capture_system.h"
 #include "capture/capture_worker.h"
 #include "capture/frame_grab.h"
 #include "capture/video_file.h"
@@ -26,32 +26,8 @@ using Clock = std::chrono::steady_clock;
 constexpr int kBadArguments = 2;
 constexpr int kFailure = 1;
 
-volatile std::sig_atomic_t stopSignal = 0;
-
-void onStopSignal(int number) {
-    stopSignal = number;
-}
-
-// SIGINT and SIGTERM end the capture after the current frame; a second one ends it at once.
-void catchStopSignals() {
-    struct sigaction action {};
-    action.sa_handler = onStopSignal;
-    action.sa_flags = SA_RESTART | SA_RESETHAND;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
-
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// Processor time of every thread of the process so far, user and system.
-double processorSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
 std::string minutes(double seconds) {
@@ -66,7 +42,7 @@ std::string minutes(double seconds) {
 class Progress {
   public:
     Progress(const std::vector<FrameRange>& frames, uint32_t last)
-        : shown_(isatty(STDERR_FILENO) != 0 && last > 1), last_(last) {
+        : shown_(standardErrorIsTerminal() && last > 1), last_(last) {
         for (uint32_t frame = 1; shown_ && frame <= last; ++frame) {
             listedLeft_ += frameListContains(frames, frame) ? 1 : 0;
         }
@@ -130,7 +106,44 @@ struct Outcome {
     }
 };
 
-// A listed frame, composed and not yet presented: read back into the worker's next buffer.
+// Standard output's buffered writes and its close: false with the reason when any failed. A
+// standard output closed before the start is no failure when nothing was written to it.
+bool standardOutputClose(std::string& error) {
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+    int code = errno;
+    if (std::fclose(stdout) != 0 && errno != EBADF) {
+        code = code != 0 ? code : errno;
+    } else if (flushed) {
+        return true;
+    }
+    error = std::string("cannot write to standard output: ") +
+            (code != 0 ? std::strerror(code) : "a write failed");
+    return false;
+}
+
+// The start-up leaves OpenGL's error queue empty (Mesa, under GLX and EGL alike), so an error in
+// it is a fault to report rather than one to drain. The frames must be drawn and read back whole:
+// the limits are checked before the first frame.
+bool startCheck(int32_t width, int32_t height, std::string& error) {
+    if (const GLenum failure = glGetError(); failure != GL_NO_ERROR) {
+        error = "the start-up raised OpenGL's " + glErrorName(failure);
+        return false;
+    }
+    int32_t drawableWidth = 0;
+    int32_t drawableHeight = 0;
+    platformDrawableSize(drawableWidth, drawableHeight);
+    const std::string problem =
+        frameLimitProblem(frameLimitsQuery(drawableWidth, drawableHeight), width, height);
+    if (!problem.empty()) {
+        error = "cannot draw " + std::to_string(width) + "x" + std::to_string(height) +
+                " frames: " + problem;
+    }
+    return problem.empty();
+}
+
+// A listed frame, composed and not yet presented: read back into the worker's next buffer, unless
+// drawing or reading it raised a GL error.
 struct FrameReadBack {
     CaptureWorker* worker;
     int32_t width;
@@ -142,29 +155,24 @@ struct FrameReadBack {
 
 void readBack(void* context) {
     auto& read = *static_cast<FrameReadBack*>(context);
-    if (read.worker == nullptr) {
+    if (read.worker != nullptr) {
+        frameRead(read.width, read.height, GL_RGBA, read.worker->buffer());
+    } else {
         glFinish(); // render-only: drawn to the end, as a read-back would wait for
-        return;
     }
-    while (glGetError() != GL_NO_ERROR) {
+    if (const GLenum failure = glGetError(); failure != GL_NO_ERROR) {
+        read.outcome->failure(kFailure, "frame " + std::to_string(read.frame) +
+                                            ": drawing or reading it back raised OpenGL's " +
+                                            glErrorName(failure));
+    } else if (read.worker != nullptr) {
+        read.worker->submit(read.frame, read.still);
     }
-    frameRead(read.width, read.height, GL_RGBA, read.worker->buffer());
-    const GLenum failure = glGetError();
-    if (failure != GL_NO_ERROR) {
-        char reason[64];
-        std::snprintf(reason, sizeof reason, "cannot read frame %u back (GL error 0x%x)",
-                      read.frame, failure);
-        read.outcome->failure(kFailure, reason);
-        return;
-    }
-    read.worker->submit(read.frame, read.still);
 }
 
 } // namespace
 
 int main(int argc, char* argv[]) {
-    // A file-size limit must give a write error to report, not end the process.
-    std::signal(SIGXFSZ, SIG_IGN);
+    captureSystemStart();
     CaptureOptions options;
     std::string text;
     std::vector<std::string> folders;
@@ -175,20 +183,23 @@ int main(int argc, char* argv[]) {
     }
     if (options.help) {
         std::fputs(text.c_str(), stdout);
+        if (!standardOutputClose(text)) {
+            std::fprintf(stderr, "kiru-capture: %s\n", text.c_str());
+            return kFailure;
+        }
         return 0;
     }
     Outcome outcome;
     const auto quit = [&](int status, const std::string& message) {
         std::fprintf(stderr, "kiru-capture: %s\n", printable(message).c_str());
-        captureFoldersRemoveEmpty(folders);
+        captureFoldersRemoveEmpty();
         return status;
     };
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    stopSignalsCatch();
     if (!captureFoldersMake(folders, text)) {
         return quit(kFailure, text);
     }
-
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    catchStopSignals();
     CommandLine window;
     window.width = options.width;
     window.height = options.height;
@@ -205,8 +216,9 @@ int main(int argc, char* argv[]) {
     const int32_t width = options.width;
     const int32_t height = options.height;
     VideoFile video;
-    if (!options.videoPath.empty() &&
-        !video.open(options.videoPath, width, height, options.crf, text)) {
+    if (!startCheck(width, height, text) ||
+        (!options.videoPath.empty() &&
+         !video.open(options.videoPath, width, height, options.crf, text))) {
         platformShutdown();
         return quit(kFailure, text);
     }
@@ -221,7 +233,7 @@ int main(int argc, char* argv[]) {
     double processorAtFirst = 0.0;
     uint32_t listed = 0;
     uint32_t played = 0;
-    while (played < last && stopSignal == 0 && demoState.running && outcome.status == 0 &&
+    while (played < last && stopSignalNumber() == 0 && demoState.running && outcome.status == 0 &&
            !(worker && worker->failed())) {
         const uint32_t frame = played + 1;
         const Clock::time_point start = Clock::now();
@@ -241,14 +253,14 @@ int main(int argc, char* argv[]) {
     if (worker && !worker->finish(text)) {
         outcome.failure(kFailure, text);
     }
-    if (!options.videoPath.empty() && outcome.status == 0 && !video.finish(text)) {
+    // A stop before the first frame leaves no video to keep: what was there stays.
+    const bool videoKept = stopSignalNumber() == 0 || video.frames() > 0;
+    if (!options.videoPath.empty() && outcome.status == 0 && videoKept && !video.finish(text)) {
         outcome.failure(kFailure, text);
     }
     const std::string when = std::to_string(played) + " of " + std::to_string(last);
-    if (stopSignal != 0) {
-        outcome.failure(128 + stopSignal, std::string("stopped by ") +
-                                              (stopSignal == SIGINT ? "SIGINT" : "SIGTERM") +
-                                              " after frame " + when);
+    if (const int stop = stopSignalNumber(); stop != 0) {
+        outcome.failure(128 + stop, "stopped by " + stopSignalName(stop) + " after frame " + when);
     } else if (!demoState.running) {
         outcome.failure(kFailure, "the window was closed after frame " + when);
     }
@@ -257,7 +269,11 @@ int main(int argc, char* argv[]) {
                     firstListed ? secondsSince(*firstListed) : 0.0,
                     firstListed ? processorSeconds() - processorAtFirst : 0.0);
     }
+    if (!standardOutputClose(text)) {
+        outcome.failure(kFailure, text);
+    }
     progress.end(outcome.status == 0);
     platformShutdown();
+    video.discard(); // before its folder is removed
     return outcome.status == 0 ? 0 : quit(outcome.status, outcome.message);
 }

@@ -5,9 +5,10 @@
 #include <cstdio>
 #include <cstring>
 #include <png.h>
-#include <unistd.h>
 #include <vector>
 #include <zlib.h>
+
+#include "capture/capture_system.h"
 
 namespace {
 
@@ -61,11 +62,13 @@ bool stillWrite(const std::string& path, int32_t width, int32_t height, const ui
         rows[static_cast<size_t>(y)] =
             const_cast<png_bytep>(rgbx + static_cast<size_t>(height - 1 - y) * rowBytes);
     }
-    Sink sink{std::fopen(path.c_str(), "wb"), 0};
-    if (sink.file == nullptr) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
+    TempFile temp;
+    std::string reason;
+    if (!tempFileCreate(path, temp, reason)) {
+        error = "cannot write " + path + ": " + reason;
         return false;
     }
+    Sink sink{temp.file, 0};
     png_structp png =
         png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, quietError, quietWarning);
     png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
@@ -78,14 +81,13 @@ bool stillWrite(const std::string& path, int32_t width, int32_t height, const ui
     if (std::fflush(sink.file) != 0 && sink.error == 0) {
         sink.error = errno;
     }
-    if (std::fclose(sink.file) != 0 && sink.error == 0) {
-        sink.error = errno;
-    }
-    if (written && sink.error == 0) {
+    if (written && sink.error == 0 && tempFileCommit(temp, reason)) {
         return true;
     }
-    const char* reason = sink.error != 0 ? std::strerror(sink.error) : "the PNG encoder failed";
+    if (reason.empty()) {
+        reason = sink.error != 0 ? std::strerror(sink.error) : "the PNG encoder failed";
+    }
     error = "cannot write " + path + ": " + reason;
-    unlink(path.c_str());
+    tempFileDiscard(temp);
     return false;
 }

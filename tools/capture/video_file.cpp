@@ -1,7 +1,5 @@
 #include "capture/video_file.h"
 
-#include <unistd.h>
-
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -28,21 +26,26 @@ std::string reasonOf(int code) {
 } // namespace
 
 VideoFile::~VideoFile() {
-    if (format_ != nullptr) {
-        release();
-        unlink(path_.c_str());
-    }
+    discard();
 }
 
-bool VideoFile::fail(const char* what, int code, std::string& error) {
+void VideoFile::discard() {
+    release();
+    tempFileDiscard(file_);
+}
+
+bool VideoFile::fail(const char* step, int code, std::string& error) {
     // A write error sticks to the file's I/O context; it is the reason worth telling.
     if (format_ != nullptr && format_->pb != nullptr && format_->pb->error < 0) {
         code = format_->pb->error;
-        what = "cannot write";
     }
-    error = std::string(what) + " " + path_ + ": " + reasonOf(code);
+    return failBecause(step, reasonOf(code), error);
+}
+
+bool VideoFile::failBecause(const char* step, const std::string& reason, std::string& error) {
+    error = "cannot write " + path_ + ": " + step + ": " + reason;
     release();
-    unlink(path_.c_str());
+    tempFileDiscard(file_);
     return false;
 }
 
@@ -71,16 +74,22 @@ bool VideoFile::open(const std::string& path, int32_t width, int32_t height, int
         error = "cannot write " + path + ": this FFmpeg has no libx264 encoder";
         return false;
     }
-    int code = avformat_alloc_output_context2(&format_, nullptr, "mp4", path.c_str());
+    // FFmpeg opens it again by name: the close only gives the name up.
+    if (std::string reason; !tempFileCreate(path, file_, reason) || !tempFileClose(file_, reason)) {
+        return failBecause("creating the file", reason, error);
+    }
+    // "file:" keeps FFmpeg from reading a protocol into a name with a colon.
+    const std::string url = "file:" + file_.path;
+    int code = avformat_alloc_output_context2(&format_, nullptr, "mp4", url.c_str());
     if (code < 0) {
-        return fail("cannot write", code, error);
+        return fail("setting up the MP4 muxer", code, error);
     }
     stream_ = avformat_new_stream(format_, nullptr);
     codec_ = avcodec_alloc_context3(codec);
     frame_ = av_frame_alloc();
     packet_ = av_packet_alloc();
     if (stream_ == nullptr || codec_ == nullptr || frame_ == nullptr || packet_ == nullptr) {
-        return fail("cannot write", AVERROR(ENOMEM), error);
+        return fail("allocating the encoder", AVERROR(ENOMEM), error);
     }
     codec_->width = width;
     codec_->height = height;
@@ -100,11 +109,11 @@ bool VideoFile::open(const std::string& path, int32_t width, int32_t height, int
     code = avcodec_open2(codec_, codec, &options);
     av_dict_free(&options);
     if (code < 0) {
-        return fail("cannot encode", code, error);
+        return fail("opening the H.264 encoder", code, error);
     }
     code = avcodec_parameters_from_context(stream_->codecpar, codec_);
     if (code < 0) {
-        return fail("cannot encode", code, error);
+        return fail("setting up the video stream", code, error);
     }
     stream_->time_base = kFrameTime;
     stream_->avg_frame_rate = codec_->framerate;
@@ -119,20 +128,21 @@ bool VideoFile::open(const std::string& path, int32_t width, int32_t height, int
     frame_->color_trc = AVCOL_TRC_BT709;
     code = av_frame_get_buffer(frame_, 0);
     if (code < 0) {
-        return fail("cannot encode", code, error);
+        return fail("allocating the frame buffer", code, error);
     }
     scaler_ = sws_getContext(width, height, AV_PIX_FMT_RGB0, width, height, AV_PIX_FMT_YUV420P,
                              SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (scaler_ == nullptr) {
-        return fail("cannot encode", AVERROR(EINVAL), error);
+        return failBecause("setting up the scaler", "swscale cannot convert RGB to yuv420p here",
+                           error);
     }
     // Full-range RGB in, BT.709 limited-range YUV out (swscale's default matrix is BT.601).
     const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
     sws_setColorspaceDetails(scaler_, bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16);
 
-    code = avio_open(&format_->pb, path.c_str(), AVIO_FLAG_WRITE);
+    code = avio_open(&format_->pb, url.c_str(), AVIO_FLAG_WRITE);
     if (code < 0) {
-        return fail("cannot write", code, error);
+        return fail("opening the file", code, error);
     }
     // The track counts in frames; the index goes to the front so that players can start at
     // once.
@@ -142,7 +152,7 @@ bool VideoFile::open(const std::string& path, int32_t width, int32_t height, int
     code = avformat_write_header(format_, &muxing);
     av_dict_free(&muxing);
     if (code < 0) {
-        return fail("cannot write", code, error);
+        return fail("writing the header", code, error);
     }
     return true;
 }
@@ -154,14 +164,14 @@ bool VideoFile::writePackets(std::string& error) {
             return true;
         }
         if (code < 0) {
-            return fail("cannot encode", code, error);
+            return fail("encoding", code, error);
         }
         packet_->duration = 1;
         av_packet_rescale_ts(packet_, codec_->time_base, stream_->time_base);
         packet_->stream_index = stream_->index;
         code = av_interleaved_write_frame(format_, packet_);
         if (code < 0 || format_->pb->error < 0) {
-            return fail("cannot write", code, error);
+            return fail("writing a packet", code, error);
         }
     }
 }
@@ -169,17 +179,20 @@ bool VideoFile::writePackets(std::string& error) {
 bool VideoFile::add(const uint8_t* rgbx, std::string& error) {
     int code = av_frame_make_writable(frame_);
     if (code < 0) {
-        return fail("cannot encode", code, error);
+        return fail("allocating the frame buffer", code, error);
     }
     // The last row first with a negative stride: the picture comes out top row first.
     const int stride = width_ * 4;
     const uint8_t* source[1] = {rgbx + static_cast<size_t>(height_ - 1) * stride};
     const int sourceStride[1] = {-stride};
-    sws_scale(scaler_, source, sourceStride, 0, height_, frame_->data, frame_->linesize);
+    code = sws_scale(scaler_, source, sourceStride, 0, height_, frame_->data, frame_->linesize);
+    if (code < 0) {
+        return fail("converting to YUV", code, error);
+    }
     frame_->pts = frames_++;
     code = avcodec_send_frame(codec_, frame_);
     if (code < 0) {
-        return fail("cannot encode", code, error);
+        return fail("encoding", code, error);
     }
     return writePackets(error);
 }
@@ -187,19 +200,24 @@ bool VideoFile::add(const uint8_t* rgbx, std::string& error) {
 bool VideoFile::finish(std::string& error) {
     int code = avcodec_send_frame(codec_, nullptr);
     if (code < 0) {
-        return fail("cannot encode", code, error);
+        return fail("encoding", code, error);
     }
     if (!writePackets(error)) {
         return false;
     }
     code = av_write_trailer(format_);
     if (code < 0) {
-        return fail("cannot write", code, error);
+        return fail("writing the trailer", code, error);
     }
     code = avio_closep(&format_->pb);
     if (code < 0) {
-        return fail("cannot write", code, error);
+        return fail("closing the file", code, error);
     }
     release();
+    std::string reason;
+    if (!tempFileCommit(file_, reason)) {
+        error = "cannot write " + path_ + ": renaming it into place: " + reason;
+        return false;
+    }
     return true;
 }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "capture/capture_system.h"
+
 struct AVCodecContext;
 struct AVFormatContext;
 struct AVFrame;
@@ -18,28 +20,36 @@ class VideoFile {
     VideoFile() = default;
     VideoFile(const VideoFile&) = delete;
     VideoFile& operator=(const VideoFile&) = delete;
-    ~VideoFile(); // a file not finished is removed
+    ~VideoFile(); // a video not finished is dropped; the destination stays as it was
 
-    // Creates the file and writes its header; crf is x264's constant rate factor. False, with
-    // "cannot write PATH: reason", when any step fails (the file is then removed).
+    // Starts the video in a temporary file beside path and writes its header; crf is x264's
+    // constant rate factor. False, with "cannot write PATH: step: reason" (FFmpeg's own reason),
+    // when any step fails; the temporary file is then removed and path left as it was.
     bool open(const std::string& path, int32_t width, int32_t height, int crf, std::string& error);
 
     // Converts and encodes one frame of width x height pixels, 4 bytes each (R, G, B, unused),
     // bottom row first as GL reads them.
     bool add(const uint8_t* rgbx, std::string& error);
 
-    // Drains the encoder, writes the trailer and closes the file: true only when every byte
-    // reached the file system. On failure the file is removed.
+    // Drains the encoder, writes the trailer, closes the file and renames it to the path given
+    // to open, replacing what was there: true only when every byte reached the file system. On
+    // failure the temporary file is removed and the path left as it was.
     bool finish(std::string& error);
+
+    // Drops a video not finished: its temporary file is removed, the destination left as it was.
+    void discard();
 
     int64_t frames() const { return frames_; }
 
   private:
     bool writePackets(std::string& error);
-    bool fail(const char* what, int code, std::string& error);
+    // Says which step failed and why, and drops the file: false.
+    bool fail(const char* step, int code, std::string& error);
+    bool failBecause(const char* step, const std::string& reason, std::string& error);
     void release();
 
     std::string path_;
+    TempFile file_;
     int32_t width_ = 0;
     int32_t height_ = 0;
     int64_t frames_ = 0;
