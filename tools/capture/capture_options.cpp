@@ -7,6 +7,7 @@
 
 #include "app/command_line.h"
 #include "capture/capture_system.h"
+#include "capture/video_file.h"
 
 namespace {
 
@@ -210,6 +211,10 @@ bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& opti
     }
     if (options.crf < 0 || options.crf > 51) {
         error = "--crf takes 0 to 51, not " + std::to_string(options.crf);
+        return false;
+    }
+    if (!videoOption->empty() && *videoUnavailableReason() != '\0') {
+        error = videoUnavailableReason();
         return false;
     }
     if (options.dryRun && (!outOption->empty() || !videoOption->empty())) {

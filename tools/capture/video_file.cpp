@@ -25,6 +25,10 @@ std::string reasonOf(int code) {
 
 } // namespace
 
+const char* videoUnavailableReason() {
+    return "";
+}
+
 VideoFile::~VideoFile() {
     discard();
 }

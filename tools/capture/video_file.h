@@ -8,6 +8,10 @@
 
 #include "capture/capture_system.h"
 
+// "" where this build writes videos; otherwise why it does not, on one line (FFmpeg's libraries
+// are not built for Windows: video_file_none.cpp stands in for video_file.cpp there).
+const char* videoUnavailableReason();
+
 struct AVCodecContext;
 struct AVFormatContext;
 struct AVFrame;
