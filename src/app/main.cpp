@@ -1,9 +1,9 @@
 // The demo's entry. This one source gives both builds: KIRU_PACED selects the paced one.
 #include <SDL.h>
-#include <cstdio>
 
 #include "app/demo.h"
 #include "app/demo_state.h"
+#include "app/failure_report.h"
 #include "app/perf_counter.h"
 #include "render/frame.h"
 #include "scenes/scene1.h"
@@ -19,8 +19,7 @@ constexpr Uint32 kFrameSleepMs = 16;
 
 extern "C" int SDL_main(int argc, char* argv[]) {
     if (!demoStart(commandLineParse(argc, argv), kPacing, Headless::Refused)) {
-        // Standard output stays for the shader logs.
-        std::fprintf(stderr, "kiru: %s\n", platformFailure());
+        failureReport(platformFailure());
         return 1;
     }
     int64_t frequency = 0;
