@@ -154,11 +154,11 @@ cross=(
 # Fetches and unpacks a source package (Debian's patches applied) into $work/NAME, the newest
 # version that the archive serves: a mirror may list a security update before it serves it.
 fetch() {
-    local source=$1 version
+    local source=$1 version said=""
     mkdir -p "$work/download/$source"
     for version in $(versions_newest_first "$source"); do
-        if (cd "$work/download/$source" &&
-            apt_private apt-get -qq source --only-source "$source=$version" >/dev/null 2>&1); then
+        if said=$(cd "$work/download/$source" &&
+            apt_private apt-get -qq source --only-source "$source=$version" 2>&1); then
             [ "$version" = "${wanted[$source]}" ] ||
                 echo "Note: $source ${wanted[$source]} could not be fetched; using $version"
             echo "$source $version" >>"$prefix/BUILT.txt"
@@ -168,6 +168,7 @@ fetch() {
             return 0
         fi
     done
+    echo "$said" >&2
     echo "windows.sh: could not fetch any version of the source package $source" >&2
     return 1
 }
