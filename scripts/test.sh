@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test headless: the plain build, the
-# web build in headless Chromium against the native frames, then the native suite again under
-# AddressSanitizer and UndefinedBehaviorSanitizer. Starts its own Xvfb when there is no display.
+# web build in headless Chromium against the native frames, the Windows build under Wine, then the
+# native suite again under AddressSanitizer and UndefinedBehaviorSanitizer. Starts its own Xvfb
+# when there is no display.
 # Exits non-zero if anything fails.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -45,7 +46,7 @@ echo "== Build"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIRU_WERROR=ON >/dev/null
 cmake --build build -j"$jobs"
 echo "== Tests"
-ctest --test-dir build --output-on-failure -j"$jobs" -LE browser
+ctest --test-dir build --output-on-failure -j"$jobs" -LE 'browser|wine'
 echo "== Benchmarks (a short smoke run)"
 build/bench/kiru_bench --benchmark_min_time=0.01
 
@@ -53,6 +54,14 @@ echo "== Web build"
 bash scripts/web.sh --build
 echo "== The web page in headless Chromium against kiru-capture"
 ctest --test-dir build --output-on-failure -V -L browser
+
+echo "== Windows build (mingw-w64; its libraries come from a cache when it is there)"
+bash scripts/windows.sh --tests
+echo "== The Windows build's tests under Wine"
+# One Wine process per test: the CPU tests side by side, the windows one at a time.
+ctest --test-dir build-windows --output-on-failure -j"$jobs" -L cpu
+ctest --test-dir build-windows --output-on-failure -L gl
+ctest --test-dir build --output-on-failure -L wine
 
 echo "== Build with AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKIRU_WERROR=ON -DKIRU_SANITIZE=ON \
@@ -68,5 +77,5 @@ LSAN_OPTIONS="suppressions=$root/tests/lsan.supp" ASAN_OPTIONS="$sanitize:detect
 # lifetime allocations without symbols for the leak checker to tell apart; address and
 # undefined-behaviour checks stay on.
 ASAN_OPTIONS="$sanitize:detect_leaks=0" ctest --test-dir build-asan --output-on-failure \
-    -j"$jobs" -LE 'cpu|browser'
+    -j"$jobs" -LE 'cpu|browser|wine'
 echo "== All tests passed"

@@ -3,9 +3,9 @@
 // the updates owed for the real time that passed).
 #include <SDL.h>
 #include <cmath>
-#include <cstdio>
 
 #include "app/demo.h"
+#include "app/failure_report.h"
 #include "app/frame_pacer.h"
 #include "app/perf_counter.h"
 #include "stage/demo_state.h"
@@ -41,8 +41,7 @@ void playByTheClock() {
 
 extern "C" int SDL_main(int argc, char* argv[]) {
     if (!demoStart(commandLineParse(argc, argv), kPacing, Headless::Refused)) {
-        // Standard output stays for the shader logs.
-        std::fprintf(stderr, "kiru: %s\n", platformFailure());
+        failureReport(platformFailure());
         return 1;
     }
     if constexpr (kPacing == Pacing::Realtime) {

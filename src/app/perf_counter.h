@@ -1,5 +1,7 @@
 #pragma once
-// A high-resolution counter with a fixed frequency, over the system's monotonic clock.
+// A high-resolution counter with a fixed frequency. On Windows these overload Windows' own
+// functions of the same names (which take a LARGE_INTEGER) and read them
+// (perf_counter_windows.cpp); elsewhere they read the system's monotonic clock (perf_counter.cpp).
 
 #include <cstdint>
 

@@ -36,12 +36,23 @@ bool envSet(const char* name) {
     return value != nullptr && *value != '\0';
 }
 
+bool videoDriverBuilt(const char* name) {
+    for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+        if (std::strcmp(SDL_GetVideoDriver(i), name) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Unless SDL_VIDEODRIVER names the drivers, a capture with no display named in the environment
 // goes straight to SDL's offscreen driver (not to a console through KMSDRM), and Wayland is left
 // out where it cannot be reached: libwayland would print its own complaint about
-// XDG_RUNTIME_DIR on standard error.
+// XDG_RUNTIME_DIR on standard error. A system without X11 or Wayland (Windows) always has its
+// desktop, and SDL's own choice stands.
 void chooseVideoDrivers(Headless headless) {
-    if (SDL_GetHint(SDL_HINT_VIDEODRIVER) != nullptr) {
+    if (SDL_GetHint(SDL_HINT_VIDEODRIVER) != nullptr ||
+        !(videoDriverBuilt("x11") || videoDriverBuilt("wayland"))) {
         return;
     }
     const char* wayland = std::getenv("WAYLAND_DISPLAY");

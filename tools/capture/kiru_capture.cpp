@@ -1,6 +1,9 @@
 // kiru-capture: runs the demo's real start-up and frame loop without pacing and writes the listed
 // frames as PNG stills, as an H.264 video or both, read from the drawn buffer before each swap.
 // Frames before and between the listed ones are updated but not drawn.
+// The command line as the system gives it (on Windows in its code page, as the C runtime's file
+// calls take names), not through SDL's entry adapter.
+#define SDL_MAIN_HANDLED
 #include <SDL.h>
 #include <cerrno>
 #include <chrono>
@@ -172,6 +175,7 @@ void readBack(void* context) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    SDL_SetMainReady();
     captureSystemStart();
     CaptureOptions options;
     std::string text;
