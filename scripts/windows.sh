@@ -134,7 +134,7 @@ for source in "${sources[@]}"; do
 done
 
 # Raise when a build below changes, so that every cache is rebuilt.
-recipe=1
+recipe=2
 toolchain=$(dpkg-query -W -f='${Package} ${Version}\n' g++-mingw-w64-x86-64-posix \
     mingw-w64-x86-64-dev)
 key_text="recipe $recipe
@@ -210,7 +210,7 @@ dependencies_build() {
     cmake_build sdl2-image "$work/libsdl2-image" -DBUILD_SHARED_LIBS=OFF \
         -DSDL2IMAGE_SAMPLES=OFF -DSDL2IMAGE_VENDORED=OFF -DSDL2IMAGE_DEPS_SHARED=OFF \
         -DSDL2IMAGE_BACKEND_STB=ON -DSDL2IMAGE_BACKEND_WIC=OFF -DSDL2IMAGE_PNG=ON \
-        -DSDL2IMAGE_PNG_SAVE=OFF "${formats[@]}"
+        -DSDL2IMAGE_PNG_SAVE=ON "${formats[@]}"
 
     # GLEW's list always makes the DLL too; the build takes the static library (GLEW::glew_s).
     phase "GLEW"

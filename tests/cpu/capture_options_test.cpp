@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <tuple>
@@ -7,6 +8,7 @@
 #include "capture/capture_options.h"
 #include "capture/capture_system.h"
 #include "capture/frame_grab.h"
+#include "capture/video_file.h"
 
 namespace {
 
@@ -44,8 +46,16 @@ TEST(CaptureOptions, FrameListsFlagsDefaultsAndBadArguments) {
         {{"--size", "8192x4352", "--video", "v.mp4"}, {8192, 4352, "", 1, 1, 4023, 18, false}},
         {{"--help"}, {800, 600, "capture", 1, 1, 1, 18, true}},
     };
+    // A build without video (Windows) refuses every --video with its reason, before the rest.
+    const std::string noVideo = videoUnavailableReason();
     for (const auto& [args, parsed] : cases) {
         CaptureOptions o;
+        const bool video =
+            std::find(args.begin(), args.end(), std::string("--video")) != args.end();
+        if (video && !noVideo.empty()) {
+            EXPECT_TRUE(!parse(args, o, error) && error == noVideo) << error;
+            continue;
+        }
         ASSERT_TRUE(parse(args, o, error)) << error;
         EXPECT_EQ(Parsed(o.width, o.height, o.outDir, o.frames.size(), o.frames[0].first,
                          o.frames[0].last, o.crf, o.help),
@@ -84,8 +94,10 @@ TEST(CaptureOptions, OutputsAreCheckedBeforeAnythingIsMade) {
     captureFoldersRemoveEmpty();
     EXPECT_TRUE(std::filesystem::exists(root + "/a/b/kept.png"));
     EXPECT_FALSE(std::filesystem::exists(root + "/a/c"));
+    // A file where a folder must be.
+    const std::string file = root + "/a/b/kept.png";
     for (const auto& [out, video] : std::vector<std::pair<std::string, std::string>>{
-             {"/dev/null/stills", ""}, {"", "/dev/null/v.mp4"}, {"", root}, {"", root + "/"}}) {
+             {file + "/stills", ""}, {"", file + "/v.mp4"}, {"", root}, {"", root + "/"}}) {
         EXPECT_FALSE(captureOutputsCheck({.outDir = out, .videoPath = video}, missing, error))
             << out << video;
     }

@@ -9,6 +9,9 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include <SDL_image.h>
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -179,8 +182,10 @@ TEST_P(WinePrograms, WindowSizeTitleAndEndingTheRun) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(BothBuilds, WinePrograms, testing::Values("kiru.exe", "kiru-unpaced.exe"),
-                         [](const auto& info) { return info.index == 0 ? "Paced" : "Unpaced"; });
+const char* const kBuildNames[] = {"Paced", "Unpaced", "Realtime"};
+INSTANTIATE_TEST_SUITE_P(ThreeBuilds, WinePrograms,
+                         testing::Values("kiru.exe", "kiru-unpaced.exe", "kiru-realtime.exe"),
+                         [](const auto& info) { return kBuildNames[info.index]; });
 
 // A GUI program, yet its one line reaches a pipe on standard error (with Windows' line end);
 // KIRU_NO_MESSAGE_BOX leaves out the box, which otherwise waits, titled "kiru", until it is
@@ -202,6 +207,56 @@ TEST(WineFailure, OneLineOnStandardErrorAndAMessageBoxAndStatusOne) {
         EXPECT_EQ(waitExit(pid), 1) << (box ? "with" : "without") << " the box";
         const std::string text = pipeDrain(errors);
         EXPECT_TRUE(std::regex_match(text, line)) << '"' << text << '"';
+    }
+}
+
+// RGB bytes of a PNG; empty when it is missing.
+std::vector<uint8_t> pngRgb(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    SDL_Surface* loaded = IMG_Load(path.c_str());
+    SDL_Surface* rgb =
+        loaded ? SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB24, 0) : nullptr;
+    for (int y = 0; rgb != nullptr && y < rgb->h; ++y) {
+        const auto* row = static_cast<const uint8_t*>(rgb->pixels) + y * rgb->pitch;
+        bytes.insert(bytes.end(), row, row + rgb->w * 3);
+    }
+    SDL_FreeSurface(rgb);
+    SDL_FreeSurface(loaded);
+    return bytes;
+}
+
+// kiru-capture.exe writes one frame of each scene as the native kiru-capture does: at least 99%
+// of the pixels within 24/255 on every channel (the C runtimes' maths functions may differ in the
+// last bits). The figures are printed.
+TEST(WineCapture, OneFrameOfEachSceneAsTheNativeCaptureWritesIt) {
+    const std::string dir = testing::TempDir() + "kiru-wine-capture";
+    std::filesystem::remove_all(dir);
+    const std::string frames = " --size 320x240 --frames 170,780,1561,2582,3122 --out '" + dir;
+    ASSERT_EQ(waitExit(spawn(kWine + "kiru-capture.exe'" + frames + "/windows'", nullptr), 300s),
+              0);
+    ASSERT_EQ(waitExit(spawn("exec '" KIRU_CAPTURE_PATH "'" + frames + "/linux'"), 300s), 0);
+    for (const char* name : {"frame-000170.png", "frame-000780.png", "frame-001561.png",
+                             "frame-002582.png", "frame-003122.png"}) {
+        const std::vector<uint8_t> windows = pngRgb(dir + "/windows/" + name);
+        const std::vector<uint8_t> linux = pngRgb(dir + "/linux/" + name);
+        ASSERT_EQ(windows.size(), 320u * 240 * 3) << name;
+        ASSERT_EQ(linux.size(), windows.size()) << name;
+        long same = 0, within = 0;
+        int largest = 0;
+        for (size_t i = 0; i < windows.size(); i += 3) {
+            int worst = 0;
+            for (size_t c = 0; c < 3; ++c) {
+                worst = std::max(worst, std::abs(windows[i + c] - linux[i + c]));
+            }
+            same += worst == 0;
+            within += worst <= 24;
+            largest = std::max(largest, worst);
+        }
+        const double pixels = 320.0 * 240;
+        std::printf("%s: %.3f%% of pixels the same, %.3f%% within 24/255, largest difference "
+                    "%d/255\n",
+                    name, 100 * same / pixels, 100 * within / pixels, largest);
+        EXPECT_GE(within / pixels, 0.99) << name;
     }
 }
 
