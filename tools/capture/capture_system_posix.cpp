@@ -107,10 +107,6 @@ int stopSignalNumber() {
     return stopSignal.load();
 }
 
-std::string stopSignalName(int number) {
-    return number == SIGINT ? "SIGINT" : number == SIGTERM ? "SIGTERM" : std::to_string(number);
-}
-
 double processorSeconds() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -209,19 +205,6 @@ bool tempFileCreate(const std::string& destination, TempFile& temp, std::string&
     }
     temp.path = name;
     temp.destination = target.string();
-    return true;
-}
-
-bool tempFileClose(TempFile& temp, std::string& reason) {
-    if (temp.file == nullptr) {
-        return true;
-    }
-    const int closed = std::fclose(temp.file);
-    temp.file = nullptr;
-    if (closed != 0) {
-        reason = std::strerror(errno);
-        return false;
-    }
     return true;
 }
 

@@ -96,10 +96,6 @@ int stopSignalNumber() {
     return stopSignal.load();
 }
 
-std::string stopSignalName(int number) {
-    return number == SIGINT ? "SIGINT" : number == SIGTERM ? "SIGTERM" : std::to_string(number);
-}
-
 double processorSeconds() {
     FILETIME created, ended, kernel, user;
     if (GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &user) == 0) {
@@ -195,19 +191,6 @@ bool tempFileCreate(const std::string& destination, TempFile& temp, std::string&
     }
     temp.path = name;
     temp.destination = destination;
-    return true;
-}
-
-bool tempFileClose(TempFile& temp, std::string& reason) {
-    if (temp.file == nullptr) {
-        return true;
-    }
-    const int closed = std::fclose(temp.file);
-    temp.file = nullptr;
-    if (closed != 0) {
-        reason = std::strerror(errno);
-        return false;
-    }
     return true;
 }
 
