@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test headless: the plain build, the
-# web build in headless Chromium against the native frames, the Windows build under Wine, then the
-# native suite again under AddressSanitizer and UndefinedBehaviorSanitizer. Starts its own Xvfb
-# when there is no display.
+# web build in headless Chromium against the native frames, the Windows build under Wine, the
+# Debian package, then the native suite again under AddressSanitizer and
+# UndefinedBehaviorSanitizer. Starts its own Xvfb when there is no display.
 # Exits non-zero if anything fails.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -62,6 +62,16 @@ echo "== The Windows build's tests under Wine"
 ctest --test-dir build-windows --output-on-failure -j"$jobs" -L cpu
 ctest --test-dir build-windows --output-on-failure -L gl
 ctest --test-dir build --output-on-failure -L wine
+
+echo "== The Debian package: built, checked by lintian, installed, run from another folder, removed"
+# Installing it needs root and a machine where kiru is not installed already (the check removes
+# it again); otherwise the package is only built and checked by lintian.
+if [ "$(id -u)" -eq 0 ] &&
+    ! dpkg-query -W -f='${db:Status-Status}' kiru 2>/dev/null | grep -qx installed; then
+    bash scripts/package.sh --check
+else
+    bash scripts/package.sh
+fi
 
 echo "== Build with AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKIRU_WERROR=ON -DKIRU_SANITIZE=ON \
