@@ -223,6 +223,7 @@ TEST(Capture, DestinationsAndFailuresLeaveOnlyWholeFiles) {
         {"link to a file", "echo keep >@/t.mp4; ln -s t.mp4 @/v.mp4", "--video @/v.mp4", 0, "",
          "t.mp4"},
         {"folder", "mkdir @/v.mp4", "--video @/v.mp4", 2, "is a folder"},
+        {"name of a folder", "", "--video @/new/", 2, "is a folder"},
         {"FIFO", "mkfifo @/v.mp4", "--video @/v.mp4", 2, "is a FIFO"},
         {"device", "mknod @/v.mp4 c 1 7", "--video @/v.mp4", 2, "is a device"}, // /dev/full's
         {"link to nothing", "ln -s none @/v.mp4", "--video @/v.mp4", 2, "link to nothing"},
@@ -247,7 +248,8 @@ TEST(Capture, DestinationsAndFailuresLeaveOnlyWholeFiles) {
         {"full file system for the stills", "mkdir @/full && " + mount + " none @/full",
          "--size 320x240 --frames 700-760 --out @/full/st --video @/new/v.mp4", 1,
          "No space left on device"},
-        {"no OpenGL 2.0", "", "--out @/a --video @/c/v.mp4", 1, "OpenGL 2.0", "",
+        // Both outputs need the new folder a, made once and removed after b and c.
+        {"no OpenGL 2.0", "", "--out @/a/b --video @/a/c/v.mp4", 1, "OpenGL 2.0", "",
          "export MESA_GL_VERSION_OVERRIDE=1.5; "},
         // A box texture wider than the GL takes: an error the start-up raises is reported.
         {"OpenGL error at start-up",
