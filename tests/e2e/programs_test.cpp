@@ -326,10 +326,16 @@ TEST(Capture, StopSignalsEndTheRunAfterTheFrameOrAtOnce) {
         // Lossless and large: the stop after the first signal takes longer than the gap.
         const pid_t pid = spawn(kNoDisplay + kCapture + "--size 640x480 --crf 0 --video " + dir +
                                 "/d/new/v.mp4 2>" + dir + "/stderr");
-        waitUntil([&] { return begun(dir + "/d/new", "v.mp4"); }, 60s);
+        ASSERT_TRUE(waitUntil([&] { return begun(dir + "/d/new", "v.mp4"); }, 60s));
         std::this_thread::sleep_for(500ms);
         kill(pid, first);
-        std::this_thread::sleep_for(5ms);
+        // The second once the first is taken (pending no more): on a busy machine both could
+        // be pending at once, and the lower number is taken first.
+        const std::string status = "/proc/" + std::to_string(pid) + "/status";
+        for (int k = 0;
+             k < 100000 && readFile(status).find("ShdPnd:\t0000000000000000") == std::string::npos;
+             ++k) {
+        }
         kill(pid, second); // signal 0 sends nothing
         EXPECT_EQ(waitExit(pid, 10s), 128 + (second != 0 ? second : first));
         const std::string line = oneLine(dir + "/stderr");
