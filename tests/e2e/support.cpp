@@ -96,10 +96,7 @@ std::vector<unsigned long> windowProperty(Display* x, Window window, const char*
                        &items, &after, &data);
     // Xlib hands 32-bit items over as longs.
     const auto* first = reinterpret_cast<const unsigned long*>(data);
-    std::vector<unsigned long> values;
-    if (data != nullptr && format == 32) {
-        values.assign(first, first + items);
-    }
+    const std::vector<unsigned long> values(first, first + (format == 32 ? items : 0));
     XFree(data);
     return values;
 }
@@ -164,13 +161,11 @@ void windowEnd(Display* x, Window window, KeySym key) {
 Picture windowPixels(Display* x, Window window, int32_t width, int32_t height) {
     Picture picture{width, height, {}};
     XImage* image = XGetImage(x, window, 0, 0, width, height, AllPlanes, ZPixmap);
-    for (int32_t y = 0; image != nullptr && y < height; ++y) {
-        for (int32_t px = 0; px < width; ++px) {
-            const unsigned long pixel = XGetPixel(image, px, y);
-            picture.rgb.insert(picture.rgb.end(), {uint8_t((pixel & image->red_mask) >> 16),
-                                                   uint8_t((pixel & image->green_mask) >> 8),
-                                                   uint8_t(pixel & image->blue_mask)});
-        }
+    for (int32_t i = 0; image != nullptr && i < width * height; ++i) {
+        const unsigned long pixel = XGetPixel(image, i % width, i / width);
+        picture.rgb.insert(picture.rgb.end(), {uint8_t((pixel & image->red_mask) >> 16),
+                                               uint8_t((pixel & image->green_mask) >> 8),
+                                               uint8_t(pixel & image->blue_mask)});
     }
     if (image != nullptr) {
         XDestroyImage(image);
