@@ -199,9 +199,9 @@ bool begun(const std::string& dir, const std::string& name) {
 // full file system, a file size limit, or a size no H.264 level holds, is refused or fails with
 // its reason, as are bad arguments (status 2; the parsing itself is the CPU tests' work), a
 // platform without OpenGL 2.0, an OpenGL error at start-up and a failed write to standard output
-// or its close (status 1). Every message is one
-// line, control characters escaped. Nothing that was there before changes unless the run
-// completed, the folders a failed run made are gone, and nothing is left but whole stills.
+// or its close (status 1). Every message is one line, control characters escaped. Nothing that
+// was there before changes unless the run completed, the folders a failed run made are gone, and
+// nothing is left but whole stills and completed videos, whose frames match their stills.
 TEST(Capture, DestinationsAndFailuresLeaveOnlyWholeFiles) {
     const std::string dir = freshDir("kiru-capture-destinations"), d = dir + "/d";
     fs::create_directories(dir);
