@@ -1,12 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <tuple>
 
 #include "capture/capture_options.h"
-#include "capture/capture_system.h"
 #include "capture/frame_grab.h"
 #include "capture/video_file.h"
 
@@ -76,31 +73,6 @@ TEST(CaptureOptions, FrameListsFlagsDefaultsAndBadArguments) {
         EXPECT_TRUE(!error.empty() && error.find('\n') == std::string::npos) << error;
     }
     EXPECT_EQ(printable("a\nb\tc\x1b\x7f"), "a\\nb\\tc\\x1b\\x7f");
-}
-
-// Checking creates nothing; making creates the missing folders; removing takes the empty ones.
-TEST(CaptureOptions, OutputsAreCheckedBeforeAnythingIsMade) {
-    const std::string root = testing::TempDir() + "kiru-capture-test";
-    std::filesystem::remove_all(root);
-    std::vector<std::string> missing;
-    std::string error;
-    const CaptureOptions options{.outDir = root + "/a/b", .videoPath = root + "/a/c/v.mp4"};
-    ASSERT_TRUE(captureOutputsCheck(options, missing, error)) << error;
-    EXPECT_EQ(missing, (std::vector<std::string>{root, root + "/a", root + "/a/b", root + "/a/c"}));
-    EXPECT_FALSE(std::filesystem::exists(root));
-    ASSERT_TRUE(captureFoldersMake(missing, error)) << error;
-    EXPECT_TRUE(std::filesystem::is_directory(root + "/a/c"));
-    std::ofstream(root + "/a/b/kept.png") << "x";
-    captureFoldersRemoveEmpty();
-    EXPECT_TRUE(std::filesystem::exists(root + "/a/b/kept.png"));
-    EXPECT_FALSE(std::filesystem::exists(root + "/a/c"));
-    // A file where a folder must be.
-    const std::string file = root + "/a/b/kept.png";
-    for (const auto& [out, video] : std::vector<std::pair<std::string, std::string>>{
-             {file + "/stills", ""}, {"", file + "/v.mp4"}, {"", root}, {"", root + "/"}}) {
-        EXPECT_FALSE(captureOutputsCheck({.outDir = out, .videoPath = video}, missing, error))
-            << out << video;
-    }
 }
 
 // A frame must fit the largest viewport, the largest colour buffer where the GL says, and the

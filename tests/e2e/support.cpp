@@ -1,0 +1,174 @@
+// gtest first: Xlib defines names such as None and Bool as macros.
+#include <gtest/gtest.h>
+
+#include "support.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+#include <SDL_image.h>
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+pid_t spawn(const std::string& command) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
+        _exit(127);
+    }
+    return pid;
+}
+
+bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    for (const auto deadline = std::chrono::steady_clock::now() + timeout; !done();
+         std::this_thread::sleep_for(std::chrono::milliseconds(20))) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int waitExit(pid_t pid, std::chrono::seconds timeout) {
+    int status = 0;
+    if (!waitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, timeout)) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream file(path);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
+std::string oneLine(const std::string& path) {
+    const std::string text = readFile(path);
+    return std::count(text.begin(), text.end(), '\n') == 1 && text.back() == '\n' ? text : "";
+}
+
+std::string freshDir(const std::string& name) {
+    const std::string dir = testing::TempDir() + name;
+    std::filesystem::remove_all(dir);
+    return dir;
+}
+
+Picture pngRead(const std::string& path) {
+    SDL_Surface* loaded = IMG_Load(path.c_str());
+    SDL_Surface* rgb =
+        loaded ? SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB24, 0) : nullptr;
+    Picture picture{rgb ? rgb->w : 0, rgb ? rgb->h : 0, {}};
+    for (int32_t y = 0; y < picture.height; ++y) {
+        const auto* row = static_cast<const uint8_t*>(rgb->pixels) + y * rgb->pitch;
+        picture.rgb.insert(picture.rgb.end(), row, row + picture.width * 3);
+    }
+    SDL_FreeSurface(rgb);
+    SDL_FreeSurface(loaded);
+    return picture;
+}
+
+Picture stillRead(const std::string& dir, int32_t frame) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame-%06d.png", frame);
+    return pngRead(dir + name);
+}
+
+XDisplay xOpen(const char* name) {
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+    return {XOpenDisplay(name), XCloseDisplay};
+}
+
+std::vector<unsigned long> windowProperty(Display* x, Window window, const char* name, Atom type) {
+    unsigned long got = 0, items = 0, after = 0; // got is an Atom
+    int format = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(x, window, XInternAtom(x, name, False), 0, 16, False, type, &got, &format,
+                       &items, &after, &data);
+    // Xlib hands 32-bit items over as longs.
+    const auto* first = reinterpret_cast<const unsigned long*>(data);
+    const std::vector<unsigned long> values(first, first + (format == 32 ? items : 0));
+    XFree(data);
+    return values;
+}
+
+Window windowSearch(Display* x, Window parent, const std::function<bool(Window)>& is, int depth) {
+    Window root = 0, up = 0, *children = nullptr, found = 0;
+    unsigned int count = 0;
+    XQueryTree(x, parent, &root, &up, &children, &count);
+    for (unsigned int i = 0; i < count && found == 0; ++i) {
+        XWindowAttributes attributes{};
+        XGetWindowAttributes(x, children[i], &attributes);
+        if (attributes.map_state == IsViewable && is(children[i])) {
+            found = children[i];
+        } else if (depth > 1) {
+            found = windowSearch(x, children[i], is, depth - 1);
+        }
+    }
+    XFree(children);
+    return found;
+}
+
+Window windowFind(Display* x, const std::function<bool(Window)>& is) {
+    Window found = 0;
+    waitUntil([&] { return (found = windowSearch(x, DefaultRootWindow(x), is, 3)) != 0; },
+              std::chrono::seconds(60));
+    return found;
+}
+
+Window windowFind(Display* x, pid_t pid) {
+    const std::vector<unsigned long> want{static_cast<unsigned long>(pid)};
+    return windowFind(
+        x, [&](Window w) { return windowProperty(x, w, "_NET_WM_PID", XA_CARDINAL) == want; });
+}
+
+std::string windowState(Display* x, Window window) {
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(x, window, &attributes);
+    char* name = nullptr;
+    XFetchName(x, window, &name);
+    std::string state = std::to_string(attributes.width) + "x" + std::to_string(attributes.height) +
+                        " " + (name != nullptr ? name : "");
+    XFree(name);
+    return state;
+}
+
+void windowEnd(Display* x, Window window, KeySym key) {
+    XWarpPointer(x, None, window, 0, 0, 0, 0, 20, 20);
+    XSetInputFocus(x, window, RevertToParent, CurrentTime);
+    if (key != NoSymbol) {
+        XTestFakeKeyEvent(x, XKeysymToKeycode(x, key), True, CurrentTime);
+        XTestFakeKeyEvent(x, XKeysymToKeycode(x, key), False, CurrentTime);
+    } else {
+        XEvent close{};
+        close.xclient = {
+            ClientMessage, 0, False, x, window, XInternAtom(x, "WM_PROTOCOLS", False), 32, {}};
+        close.xclient.data.l[0] = static_cast<long>(XInternAtom(x, "WM_DELETE_WINDOW", False));
+        XSendEvent(x, window, False, NoEventMask, &close);
+    }
+    XSync(x, False);
+}
+
+Picture windowPixels(Display* x, Window window, int32_t width, int32_t height) {
+    Picture picture{width, height, {}};
+    XImage* image = XGetImage(x, window, 0, 0, width, height, AllPlanes, ZPixmap);
+    for (int32_t i = 0; image != nullptr && i < width * height; ++i) {
+        const unsigned long pixel = XGetPixel(image, i % width, i / width);
+        picture.rgb.insert(picture.rgb.end(), {uint8_t((pixel & image->red_mask) >> 16),
+                                               uint8_t((pixel & image->green_mask) >> 8),
+                                               uint8_t(pixel & image->blue_mask)});
+    }
+    if (image != nullptr) {
+        XDestroyImage(image);
+    }
+    return picture;
+}

@@ -1,0 +1,58 @@
+#pragma once
+// What the tests that run the programs share: starting them and waiting for them, reading what
+// they leave behind, and finding, reading and ending their windows on an X display.
+
+#include <X11/Xlib.h>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+// Runs a shell command line. The child dies with the test: an orphan would keep ctest's pipe open.
+pid_t spawn(const std::string& command);
+// Polls every 20 ms until done() is true; false once the timeout has passed.
+bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+// The exit status, 128 + the signal that ended it, or -1 after killing a child that ran past the
+// timeout.
+int waitExit(pid_t pid, std::chrono::seconds timeout = std::chrono::seconds(60));
+
+std::string readFile(const std::string& path);
+// The file's text when it is exactly one line; "" otherwise.
+std::string oneLine(const std::string& path);
+// The path of name in the test's temporary folder, with nothing there.
+std::string freshDir(const std::string& name);
+
+// Pixels as RGB rows from the top.
+struct Picture {
+    int32_t width = 0;
+    int32_t height = 0;
+    std::vector<uint8_t> rgb;
+    bool operator==(const Picture&) const = default;
+};
+// A PNG of any pixel format; empty when it cannot be read.
+Picture pngRead(const std::string& path);
+// The still kiru-capture writes for a frame: dir/frame-NNNNNN.png.
+Picture stillRead(const std::string& dir, int32_t frame);
+
+// A connection that ignores X errors: a window that goes away while it is searched gives
+// BadWindow, and the default handler would end the test process.
+using XDisplay = std::unique_ptr<Display, int (*)(Display*)>;
+XDisplay xOpen(const char* name = nullptr);
+// The 32-bit items of a window's property of the given type (at most 16); none if it has none.
+std::vector<unsigned long> windowProperty(Display* x, Window window, const char* name, Atom type);
+// A viewable window up to depth levels below parent for which is(window) holds; 0 if none.
+Window windowSearch(Display* x, Window parent, const std::function<bool(Window)>& is, int depth);
+// Searches from the root, also inside a window manager's frames, for up to 60 s; 0 if none.
+Window windowFind(Display* x, const std::function<bool(Window)>& is);
+// The window whose _NET_WM_PID is pid.
+Window windowFind(Display* x, pid_t pid);
+// "WIDTHxHEIGHT TITLE".
+std::string windowState(Display* x, Window window);
+// A key pressed in the window, or with NoSymbol the close a window manager sends when the user
+// closes it.
+void windowEnd(Display* x, Window window, KeySym key);
+// The top-left width x height pixels of the window.
+Picture windowPixels(Display* x, Window window, int32_t width, int32_t height);
