@@ -81,8 +81,8 @@ echo "== Tests under the sanitizers"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 sanitize="abort_on_error=1:strict_string_checks=1"
 # The CPU tests construct and release all twelve instances, so leaks of our own show there.
-LSAN_OPTIONS="suppressions=$root/tests/lsan.supp" ASAN_OPTIONS="$sanitize:detect_leaks=1" ctest --test-dir build-asan --output-on-failure \
-    -j"$jobs" -L cpu
+LSAN_OPTIONS="suppressions=$root/tests/lsan.supp" ASAN_OPTIONS="$sanitize:detect_leaks=1" \
+    ctest --test-dir build-asan --output-on-failure -j"$jobs" -L cpu
 # Processes with a GL context unload the GL driver at exit, which leaves the driver's own
 # lifetime allocations without symbols for the leak checker to tell apart; address and
 # undefined-behaviour checks stay on.
