@@ -77,6 +77,22 @@ Picture pngRead(const std::string& path) {
     return picture;
 }
 
+PictureDifference pictureCompare(const Picture& a, const Picture& b, int tolerance) {
+    PictureDifference difference;
+    long same = 0, within = 0;
+    for (size_t i = 0; i < a.rgb.size() && a.rgb.size() == b.rgb.size(); i += 3) {
+        const auto d = [&](size_t c) { return std::abs(a.rgb[i + c] - b.rgb[i + c]); };
+        const int worst = std::max({d(0), d(1), d(2)});
+        same += worst == 0;
+        within += worst <= tolerance;
+        difference.largest = std::max(difference.largest, worst);
+    }
+    const double pixels = std::max<size_t>(a.rgb.size() / 3, 1);
+    difference.same = same / pixels;
+    difference.within = within / pixels;
+    return difference;
+}
+
 Picture stillRead(const std::string& dir, int32_t frame) {
     char name[32];
     std::snprintf(name, sizeof name, "/frame-%06d.png", frame);

@@ -32,6 +32,15 @@ struct Picture {
     std::vector<uint8_t> rgb;
     bool operator==(const Picture&) const = default;
 };
+// How two pictures of one size differ, pixel by pixel, by the largest difference of the three
+// channels: the shares of the pixels that are the same and that are within the tolerance, and the
+// largest difference (in 1/255).
+struct PictureDifference {
+    double same = 0;
+    double within = 0;
+    int largest = 0;
+};
+PictureDifference pictureCompare(const Picture& a, const Picture& b, int tolerance);
 // A PNG of any pixel format; empty when it cannot be read.
 Picture pngRead(const std::string& path);
 // The still kiru-capture writes for a frame: dir/frame-NNNNNN.png.

@@ -74,19 +74,11 @@ TEST(BrowserFrames, EachSceneMatchesTheNativeFrame) {
         const Picture web = pngRead(shot), native = stillRead(dir + "/native", frame);
         ASSERT_TRUE(web.width == 800 && web.height == 600) << shot;
         ASSERT_EQ(native.rgb.size(), web.rgb.size());
-        long within = 0;
-        int largest = 0;
-        for (size_t i = 0; i < web.rgb.size(); i += 3) {
-            const auto d = [&](size_t c) { return std::abs(web.rgb[i + c] - native.rgb[i + c]); };
-            const int worst = std::max({d(0), d(1), d(2)});
-            within += worst <= 24;
-            largest = std::max(largest, worst);
-        }
-        const double share = static_cast<double>(within) / (800 * 600);
+        const PictureDifference difference = pictureCompare(web, native, 24);
         std::printf("frame %4d: %.3f%% of pixels within 24/255 on every channel (largest "
                     "difference %d/255)\n",
-                    frame, share * 100.0, largest);
-        EXPECT_GE(share, 0.99) << "frame " << frame;
+                    frame, difference.within * 100.0, difference.largest);
+        EXPECT_GE(difference.within, 0.99) << "frame " << frame;
     }
     std::filesystem::remove_all(dir);
 }

@@ -105,22 +105,11 @@ TEST(WineCapture, OneFrameOfEachSceneAsTheNativeCaptureWritesIt) {
         const Picture linux = stillRead(dir + "/linux", frame);
         ASSERT_EQ(windows.rgb.size(), 320u * 240 * 3) << frame;
         ASSERT_EQ(linux.rgb.size(), windows.rgb.size()) << frame;
-        long same = 0, within = 0;
-        int largest = 0;
-        for (size_t i = 0; i < windows.rgb.size(); i += 3) {
-            int worst = 0;
-            for (size_t c = 0; c < 3; ++c) {
-                worst = std::max(worst, std::abs(windows.rgb[i + c] - linux.rgb[i + c]));
-            }
-            same += worst == 0;
-            within += worst <= 24;
-            largest = std::max(largest, worst);
-        }
-        const double pixels = 320.0 * 240;
+        const PictureDifference difference = pictureCompare(windows, linux, 24);
         std::printf("frame %d: %.3f%% of pixels the same, %.3f%% within 24/255, largest "
                     "difference %d/255\n",
-                    frame, 100 * same / pixels, 100 * within / pixels, largest);
-        EXPECT_GE(within / pixels, 0.99) << frame;
+                    frame, 100 * difference.same, 100 * difference.within, difference.largest);
+        EXPECT_GE(difference.within, 0.99) << frame;
     }
 }
 
