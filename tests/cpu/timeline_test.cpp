@@ -312,6 +312,7 @@ TEST(Scene5, CreditsSettleOnThePanelAndTheRoomFades) {
              {600, Slot1, {1.25f, 30, 459, 0, 0, 0, 0.3999847f}, "Music and Sound :"},
              {600, Slot2, {1.5f, 593.8415f, 498.1f, 0, 0, 0, 0.3999847f}, "Missing"},
              {640, Slot1, {2.5f, 235.545f, 459, 0, 0, 0, 1}, "Ts./fJy"},
+             {641, Slot1, {2.5f, 235.545f, 459, 0, 0, 0, 1}, "T$?m(7f"}, // 1.83 characters settled
              {840, Slot1, {2.5f, 235.545f, 459, 0, 0, 0, 0.4000335f}, "THE END"},
              // Either side of the room's fade (15), first passed by update 901.
              {899, Brightness, {-0.000021149f, 0.7999996f, 0.7999996f, 0.7999996f}},
