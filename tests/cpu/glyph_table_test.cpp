@@ -1,5 +1,6 @@
-// The committed font atlas under res/ holds the outlines where the glyph table says. This checks
-// the file's form, not its bytes: a regenerated atlas passes as long as it keeps the same form.
+// The glyph table holds the font's reference metrics, and the committed atlas under res/ holds
+// the outlines where the table says. The atlas is checked for its form, not its bytes: a
+// regenerated atlas passes as long as it keeps the same form.
 
 #include "drawables/glyph_table.h"
 #include "imagegen/font_atlas.h"
@@ -51,6 +52,38 @@ float edge(int x, int y, int dx, int dy) {
     const float in = alpha(x, y) / 255.0f, out = inAtlas ? alpha(nx, ny) / 255.0f : 1.0f;
     const float along = (in - 0.5f) / (in - out); // from (x, y)'s centre
     return in >= 0.5f && out < 0.5f ? (dx != 0 ? x : y) + 0.5f + (dx + dy) * along : 0.0f;
+}
+
+// Sums over rows 32..126 of the reference metrics, plain and weighted by the character code: one
+// changed value shows as a difference d in the first and code x d in the second.
+TEST(GlyphTable, RowsHoldTheReferenceMetrics) {
+    const struct {
+        const char* name;
+        double sum, weighted;
+    } kColumns[] = {
+        {"atlasX", 11869, 923072},
+        {"atlasY", 13634, 1077647},
+        {"width", 1798, 144272},
+        {"height", 2286, 182356},
+        {"offsetX", -18.384999901, -1797.451984271},
+        {"offsetY", 2058.904983997, 161904.747786522},
+        {"advance", 1743.393989563, 138892.486183167},
+    };
+    for (size_t k = 0; k < std::size(kColumns); ++k) {
+        double sum = 0, weighted = 0;
+        for (int code = ' '; code < kGlyphCount; ++code) {
+            const Glyph& g = glyphTable[code];
+            const double v[] = {double(g.atlasX), double(g.atlasY), double(g.width),
+                                double(g.height), g.offsetX,        g.offsetY,
+                                g.advance};
+            sum += v[k];
+            weighted += code * v[k];
+        }
+        const double d = sum - kColumns[k].sum;
+        EXPECT_NEAR(sum, kColumns[k].sum, 1e-6)
+            << kColumns[k].name << " of row " << (weighted - kColumns[k].weighted) / d;
+        EXPECT_NEAR(weighted, kColumns[k].weighted, 1e-4) << kColumns[k].name;
+    }
 }
 
 // Codes 0..31 have no glyph; the others have ink in their rectangle, centred across it, and those
