@@ -15,7 +15,7 @@ test_packages=(
     xvfb xauth matchbox-window-manager libx11-dev libxtst-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libfreetype-dev fonts-liberation2 clang-format
-    desktop-file-utils man-db lintian dpkg-dev
+    desktop-file-utils man-db lintian dpkg-dev ffmpeg
 )
 
 packages=("${run_packages[@]}")
