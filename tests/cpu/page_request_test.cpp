@@ -1,5 +1,6 @@
 // The page's address against the rules kiru-capture keeps: frames 1 to 10000000, sizes of two
-// multiples of 4 up to 16384.
+// multiples of 4 up to 16384. How numbers are read is shared with kiru-capture, whose options'
+// test holds it; these are the page's own fields.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -21,19 +22,12 @@ TEST(PageRequest, FramesAndSizesByTheCaptureToolsRules) {
         {{"size=4x16384"}, 0, 4, 16384, ""},
         {{"frame=10000000", "utm=x"}, 10000000, 0, 0, ""},
         {{"frame=10000001"}, 0, 0, 0, "bad frame \"10000001\""},
-        {{"frame=2147483647"}, 0, 0, 0, "bad frame"},
         {{"frame=0"}, 0, 0, 0, "bad frame \"0\""},
-        {{"frame=-5"}, 0, 0, 0, "bad frame"},
         {{"frame=abc"}, 0, 0, 0, "bad frame \"abc\""},
-        {{"frame="}, 0, 0, 0, "bad frame"},
         {{"frame=12abc"}, 0, 0, 0, "bad frame"},
-        {{"frame=+3"}, 0, 0, 0, "bad frame"},
         {{"frame=3", "frame=4"}, 0, 0, 0, "the address gives frame= twice"},
         {{"size=0x0"}, 0, 0, 0, "bad size \"0x0\""},
-        {{"size=axb"}, 0, 0, 0, "bad size"},
-        {{"size=20000x20000"}, 0, 0, 0, "bad size"},
         {{"size=801x600"}, 0, 0, 0, "bad size \"801x600\""},
-        {{"size=800x600x4"}, 0, 0, 0, "bad size"},
         {{"size=800X600"}, 0, 0, 0, "bad size"},
         {{"size=800x600", "size=640x480"}, 0, 0, 0, "the address gives size= twice"},
     };

@@ -1,11 +1,8 @@
-// The rendering core against a real GL context: the four programs, compile logs and textures.
+// The rendering core against a real GL context: compile logs, failures and the textures.
 #include <gtest/gtest.h>
 
-#include <SDL.h>
-#include <SDL_image.h>
 #include <set>
 #include <string>
-#include <vector>
 
 #include "gl_harness.h"
 #include "render/shaders.h"
@@ -24,34 +21,6 @@ TEST(Programs, CompileLogsGoToStandardOutputAndFailuresGiveZero) {
     EXPECT_EQ(compileShader(0, texturedProgram.vertex), 0);
     EXPECT_EQ(compileShader(shader, nullptr), 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-}
-
-// PNGs of RGB and BGRA pixels decode to the same RGBA texels as an RGBA one.
-TEST(Textures, OtherFormatsUploadAsTheSameRgbaTexels) {
-    constexpr int kWidth = 5; // odd, so the RGB rows carry padding
-    constexpr int kHeight = 3;
-    std::vector<uint8_t> expected;
-    for (int i = 0; i < kWidth * kHeight; ++i) {
-        expected.insert(expected.end(), {uint8_t(40 * (i % kWidth) + 10),
-                                         uint8_t(70 * (i / kWidth) + 5), 200, 255});
-    }
-    SDL_Surface* rgba = SDL_CreateRGBSurfaceWithFormatFrom(expected.data(), kWidth, kHeight, 32,
-                                                           kWidth * 4, SDL_PIXELFORMAT_RGBA32);
-    const std::string path = testing::TempDir() + "kiru-format.png";
-    for (Uint32 format : {SDL_PIXELFORMAT_RGBA32, SDL_PIXELFORMAT_RGB24, SDL_PIXELFORMAT_BGRA32}) {
-        SDL_Surface* s = SDL_ConvertSurfaceFormat(rgba, format, 0);
-        ASSERT_EQ(IMG_SavePNG(s, path.c_str()), 0);
-        SDL_FreeSurface(s);
-        Image image;
-        ASSERT_TRUE(imageLoad(path.c_str(), image)) << imageFailure();
-        ASSERT_NE(createTexture(image), 0u); // and bound
-        imageFree(image);
-        std::vector<uint8_t> uploaded(expected.size());
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, uploaded.data());
-        EXPECT_EQ(uploaded, expected) << SDL_GetPixelFormatName(format);
-    }
-    SDL_FreeSurface(rgba);
 }
 
 TEST(Textures, LinearClampedAndOneOfItsOwnForEveryInstance) {
