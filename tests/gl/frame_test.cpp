@@ -15,7 +15,9 @@
 #include <vector>
 
 #include "app/demo.h"
+#include "gl/gl_layer_core.h"
 #include "gl_harness.h"
+#include "render/camera.h"
 #include "scenes/scene1.h"
 #include "stage/demo_state.h"
 #include "stage/frame.h"
@@ -63,37 +65,39 @@ extern "C" void glDrawArrays(GLenum mode, GLint first, GLsizei count) {
 
 namespace {
 
+// Worked out for a 1280 x 720 frame seen from eye (7, 3.5, -9) towards (-2, 0.5, 1.5) with the up
+// vector the demo starts with.
+const Matrix16 kPerspective{0.9742786f, 0, 0,        0,  0, 1.732051f, 0,         0,
+                            0,          0, -1.0005f, -1, 0, 0,         -0.20005f, 0};
+const Matrix16 kOverlay{0.0015625f, 0,          0, 0,  0, -0.002777778f, 0, 0, 0,
+                        0,          -0.010005f, 0, -1, 1, -1.001001f,    1};
+const Matrix16 kIdentity{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+// look(eye, target, (0, 1, 0)).
+const Matrix16 kCamera{-0.7592566f, -0.1379675f, 0.6359987f,  0,          0,           0.9772698f,
+                       0.2119996f,  0,           -0.6507914f, 0.1609621f, -0.7419985f, 0,
+                       -0.5423261f, -1.006013f,  -11.87198f,  1};
+// kCamera rotate(25, x) rotate(-40, y) rotate(70, z).
+const Matrix16 kBoxA{
+    -0.587046f,  0.80134f,    -0.115027f,  0, 0.8087432f,  0.5868643f, -0.03904806f, 0,
+    0.03621448f, -0.1159503f, -0.9925946f, 0, -0.5423261f, -1.006013f, -11.87198f,   1};
+// kCamera rotate(90, z) translate(5, -6.5, 0): scene 5's walls are floors stood up.
+const Matrix16 kWallC{0,           0.9772698f, 0.2119996f,  0,          0.7592566f,  0.1379675f,
+                      -0.6359987f, 0,          -0.6507914f, 0.1609621f, -0.7419985f, 0,
+                      -5.477494f,  2.983547f,  -6.677987f,  1};
+// kCamera rotate(-90, x) translate(0, -6.5, 5).
+const Matrix16 kWallD{-0.7592566f, -0.1379675f, 0.6359987f, 0,          0.6507914f, -0.1609621f,
+                      0.7419985f,  0,           0,          0.9772698f, 0.2119996f, 0,
+                      -4.77247f,   4.926589f,   -15.63497f, 1};
+// Light adds up behind the solid pass's depth without writing it; the overlay ignores depth
+// but leaves its writes on, so that the next frame's clear reaches the depth buffer.
+const Pass kSolid{GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 1, 1, GL_LEQUAL, 1};
+const Pass kLight{GL_SRC_ALPHA, GL_ONE, 1, 0, GL_LEQUAL, 1};
+const Pass kFlat{GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 0, 1, GL_LEQUAL, 1};
+
 // A 1280 x 720 frame in which every instance draws: box A turned about all three axes, box B
 // unturned, the four fields, emitters of 1, 2 and 3 particles, both panels and a caption of four
-// glyphs, seen from eye (7, 3.5, -9) towards (-2, 0.5, 1.5) with the up vector the demo starts
-// with.
+// glyphs, seen from the camera above.
 TEST(WholeFrame, EveryDrawInOrderWithItsMatricesAndPassState) {
-    const Matrix16 kPerspective{0.9742786f, 0, 0,        0,  0, 1.732051f, 0,         0,
-                                0,          0, -1.0005f, -1, 0, 0,         -0.20005f, 0};
-    const Matrix16 kOverlay{0.0015625f, 0,          0, 0,  0, -0.002777778f, 0, 0, 0,
-                            0,          -0.010005f, 0, -1, 1, -1.001001f,    1};
-    const Matrix16 kIdentity{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    // look(eye, target, (0, 1, 0)).
-    const Matrix16 kCamera{
-        -0.7592566f, -0.1379675f, 0.6359987f,  0, 0,           0.9772698f, 0.2119996f, 0,
-        -0.6507914f, 0.1609621f,  -0.7419985f, 0, -0.5423261f, -1.006013f, -11.87198f, 1};
-    // kCamera rotate(25, x) rotate(-40, y) rotate(70, z).
-    const Matrix16 kBoxA{
-        -0.587046f,  0.80134f,    -0.115027f,  0, 0.8087432f,  0.5868643f, -0.03904806f, 0,
-        0.03621448f, -0.1159503f, -0.9925946f, 0, -0.5423261f, -1.006013f, -11.87198f,   1};
-    // kCamera rotate(90, z) translate(5, -6.5, 0): scene 5's walls are floors stood up.
-    const Matrix16 kWallC{0,           0.9772698f, 0.2119996f,  0,          0.7592566f,  0.1379675f,
-                          -0.6359987f, 0,          -0.6507914f, 0.1609621f, -0.7419985f, 0,
-                          -5.477494f,  2.983547f,  -6.677987f,  1};
-    // kCamera rotate(-90, x) translate(0, -6.5, 5).
-    const Matrix16 kWallD{-0.7592566f, -0.1379675f, 0.6359987f, 0,          0.6507914f, -0.1609621f,
-                          0.7419985f,  0,           0,          0.9772698f, 0.2119996f, 0,
-                          -4.77247f,   4.926589f,   -15.63497f, 1};
-    // Light adds up behind the solid pass's depth without writing it; the overlay ignores depth
-    // but leaves its writes on, so that the next frame's clear reaches the depth buffer.
-    const Pass kSolid{GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 1, 1, GL_LEQUAL, 1};
-    const Pass kLight{GL_SRC_ALPHA, GL_ONE, 1, 0, GL_LEQUAL, 1};
-    const Pass kFlat{GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 0, 1, GL_LEQUAL, 1};
     const struct {
         GLuint program;
         GLint count;
@@ -152,6 +156,36 @@ TEST(WholeFrame, EveryDrawInOrderWithItsMatricesAndPassState) {
     GLint stackDepth = 0;
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &stackDepth);
     EXPECT_EQ(stackDepth, 1) << "every draw pops what it pushes";
+}
+
+// The web build's GL layer makes the same matrices of the composer's calls: its arithmetic is
+// Mesa's. (How it stacks and draws them is held by the browser test's frames.)
+TEST(WholeFrame, TheWebLayerMakesTheSameMatrices) {
+    const double top = 0.1 * std::tan(0.5235987755982988), right = top * 1280 / 720;
+    Matrix perspective = kIdentityMatrix, overlay = kIdentityMatrix, camera = kIdentityMatrix;
+    matrixFrustum(perspective, -right, right, -top, top, 0.1, 400);
+    matrixOrtho(overlay, 0, 1280, 720, 0, 0.1, 200);
+    matrixMultiply(camera, lookAtBuild(7, 3.5f, -9, -2, 0.5f, 1.5f, 0, 1, 0).matrix);
+    matrixTranslate(camera, -7, -3.5f, 9);
+    Matrix boxA = camera, wallC = camera, wallD = camera;
+    matrixRotate(boxA, 25, 1, 0, 0);
+    matrixRotate(boxA, -40, 0, 1, 0);
+    matrixRotate(boxA, 70, 0, 0, 1);
+    matrixRotate(wallC, 90, 0, 0, 1);
+    matrixTranslate(wallC, 5, -6.5f, 0);
+    matrixRotate(wallD, -90, 1, 0, 0);
+    matrixTranslate(wallD, 0, -6.5f, 5);
+    const std::pair<const Matrix&, const Matrix16&> made[] = {{perspective, kPerspective},
+                                                              {overlay, kOverlay},
+                                                              {camera, kCamera},
+                                                              {boxA, kBoxA},
+                                                              {wallC, kWallC},
+                                                              {wallD, kWallD}};
+    for (size_t k = 0; k < std::size(made); ++k) {
+        for (int e = 0; e < 16; ++e) {
+            EXPECT_PRED2(near, made[k].first[e], made[k].second[e]) << k << ", element " << e;
+        }
+    }
 }
 
 // The programs' frame step: its updates, then one composed frame shown to inspect before the swap;

@@ -1,8 +1,8 @@
 #pragma once
 // The pure half of the web build's GL 2.0 layer (web/gl/gl_layer.h): the fixed-function matrix
 // stacks, the indices that turn quads into triangles and the adaptation of the GLSL 1.20 programs
-// to GLSL ES 1.00. It includes no GL header, so the native tests compile it and check it against
-// Mesa's own results.
+// to GLSL ES 1.00. It includes no GL header, so the native tests compile it and check its matrices
+// against those worked out for the frame composer's calls.
 
 #include <array>
 #include <cstdint>
