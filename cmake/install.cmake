@@ -1,15 +1,12 @@
 # What `cmake --install` lays out under the prefix: the programs in bin/, the images in
 # share/kiru/res/ (where the programs look after the working folder), the desktop entry, its
 # icons, the manual pages and the copyright notice. Included last from the root list, so every
-# program target is known here.
-include(GNUInstallDirs)
+# program target is known here; GNUInstallDirs is included there.
 
 set(KIRU_INSTALL_DATA_DIR "${CMAKE_INSTALL_DATADIR}/kiru")
 
-install(TARGETS kiru kiru-unpaced kiru-capture RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-if(TARGET kiru-realtime)
-    install(TARGETS kiru-realtime RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-endif()
+install(TARGETS kiru kiru-unpaced kiru-realtime kiru-capture
+        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 install(FILES ${KIRU_IMAGES} DESTINATION ${KIRU_INSTALL_DATA_DIR}/res)
 
@@ -39,11 +36,7 @@ foreach(page ${manual_pages})
 endforeach()
 add_custom_target(manual_pages ALL DEPENDS ${manual_files})
 
-set(demo_links kiru-unpaced)
-if(TARGET kiru-realtime)
-    list(APPEND demo_links kiru-realtime)
-endif()
-foreach(program ${demo_links})
+foreach(program kiru-unpaced kiru-realtime)
     file(CREATE_LINK kiru.6.gz ${manual_dir}/${program}.6.gz SYMBOLIC)
     install(FILES ${manual_dir}/${program}.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 endforeach()

@@ -17,8 +17,7 @@ fail() {
 
 case "$check" in
 tree)
-    demos=(kiru kiru-unpaced)
-    [ -e "$build/kiru-realtime" ] && demos+=(kiru-realtime)
+    demos=(kiru kiru-unpaced kiru-realtime)
     for program in "${demos[@]}" kiru-capture; do
         [ -x "$prefix/bin/$program" ] || fail "bin/$program is missing"
     done
