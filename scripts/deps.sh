@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that kiru needs and that are missing.
-# Usage: scripts/deps.sh run|web|test|package|icon   (run: build and start the demo; web: build
-# and serve the web page; test: everything, the test suite and the browser comparison included;
-# package: build the Debian package; icon: make the desktop icons again)
+# Usage: scripts/deps.sh [SET], SET one of
+#   run      build and start the demo (the default)
+#   web      build and serve the web page
+#   windows  cross-build for Windows and run it under Wine
+#   package  build and check the Debian package
+#   icon     make the desktop icons again
+#   test     everything the test suite needs but the Windows set, which scripts/windows.sh
+#            installs itself: the browser comparison included
 set -euo pipefail
 
 run_packages=(
@@ -17,24 +22,30 @@ test_packages=(
     libfreetype-dev fonts-liberation2 clang-format
     desktop-file-utils man-db lintian dpkg-dev ffmpeg
 )
-
-packages=("${run_packages[@]}")
-if [ "${1:-run}" = test ]; then
-    packages+=("${test_packages[@]}")
-elif [ "${1:-run}" = package ]; then
-    packages+=(dpkg-dev lintian)
-elif [ "${1:-run}" = icon ]; then
-    packages+=(netpbm)
-fi
-
-# The web page: Debian's Emscripten (it brings clang, lld, binaryen, Node.js and acorn) and
-# stb_image for the PNGs; the tests also draw the page in Chromium.
+package_packages=(dpkg-dev lintian)
+# Debian's Emscripten (it brings clang, lld, binaryen, Node.js and acorn) and stb_image for the
+# PNGs; the tests also draw the page in Chromium.
 web_packages=(cmake make python3 emscripten libstb-dev)
-if [ "${1:-run}" = web ]; then
-    packages=("${web_packages[@]}")
-elif [ "${1:-run}" = test ]; then
-    packages+=("${web_packages[@]}" chromium)
-fi
+# mingw-w64 with the POSIX thread model (so std::thread works), what unpacks Debian's source
+# packages, CLI11's headers (copied into the cross build), Wine in Xvfb and zip.
+windows_packages=(
+    cmake make dpkg-dev bzip2 xz-utils zip libcli11-dev
+    gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix
+    wine wine64 xvfb xauth
+)
+
+case "${1:-run}" in
+run) packages=("${run_packages[@]}") ;;
+web) packages=("${web_packages[@]}") ;;
+windows) packages=("${windows_packages[@]}") ;;
+package) packages=("${run_packages[@]}" "${package_packages[@]}") ;;
+icon) packages=("${run_packages[@]}" netpbm) ;;
+test) packages=("${run_packages[@]}" "${test_packages[@]}" "${web_packages[@]}" chromium) ;;
+*)
+    echo "usage: scripts/deps.sh [run|web|windows|package|icon|test]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

@@ -4,14 +4,9 @@
 # runs its programs from another folder, removes it and checks that nothing of it is left.
 # Usage: scripts/package.sh [--check]
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root"
+source "$(dirname "$0")/common.sh"
 check=0
-case "${1:-}" in
-"") ;;
---check) check=1 ;;
-*) echo "usage: scripts/package.sh [--check]" >&2; exit 2 ;;
-esac
+flagGiven --check "scripts/package.sh [--check]" "$@" && check=1
 
 bash scripts/deps.sh package
 
@@ -37,7 +32,7 @@ lintian --fail-on error "dist/$deb"
 
 [ "$check" -eq 1 ] || exit 0
 [ "$(id -u)" -eq 0 ] || { echo "package.sh: --check installs the package: run it as root" >&2; exit 1; }
-if dpkg-query -W -f='${db:Status-Status}' kiru 2>/dev/null | grep -qx installed; then
+if bash scripts/installed.sh; then
     echo "package.sh: kiru is already installed; remove it before --check" >&2
     exit 1
 fi

@@ -66,8 +66,7 @@ ctest --test-dir build --output-on-failure -L wine
 echo "== The Debian package: built, checked by lintian, installed, run from another folder, removed"
 # Installing it needs root and a machine where kiru is not installed already (the check removes
 # it again); otherwise the package is only built and checked by lintian.
-if [ "$(id -u)" -eq 0 ] &&
-    ! dpkg-query -W -f='${db:Status-Status}' kiru 2>/dev/null | grep -qx installed; then
+if [ "$(id -u)" -eq 0 ] && ! bash scripts/installed.sh; then
     bash scripts/package.sh --check
 else
     bash scripts/package.sh

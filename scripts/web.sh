@@ -3,18 +3,9 @@
 # serves it on http://127.0.0.1:8000 (this machine only) until Ctrl+C.
 # Usage: scripts/web.sh [--build]   (--build: build and stop)
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root"
-
+source "$(dirname "$0")/common.sh"
 serve=1
-case "${1:-}" in
-"") ;;
---build) serve=0 ;;
-*)
-    echo "usage: scripts/web.sh [--build]" >&2
-    exit 2
-    ;;
-esac
+flagGiven --build "scripts/web.sh [--build]" "$@" && serve=0
 
 bash scripts/deps.sh web
 emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release >/dev/null
