@@ -7,11 +7,24 @@ set(KIRU_INSTALL_DATA_DIR "${CMAKE_INSTALL_DATADIR}/kiru")
 
 install(TARGETS kiru kiru-unpaced kiru-realtime kiru-capture
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# A stripped install (cmake --install --strip, and CPack's, which the package uses) also drops
+# the compiler's .comment and .note sections, as Debian's dh_strip does.
+if(NOT WIN32)
+    install(CODE "set(KIRU_STRIP \"${CMAKE_STRIP}\")
+                  set(KIRU_STRIPPED_PROGRAMS kiru kiru-unpaced kiru-realtime kiru-capture)
+                  set(KIRU_INSTALL_BINDIR \"${CMAKE_INSTALL_BINDIR}\")")
+    install(SCRIPT ${CMAKE_SOURCE_DIR}/cmake/strip_sections.cmake)
+endif()
 
 install(FILES ${KIRU_IMAGES} DESTINATION ${KIRU_INSTALL_DATA_DIR}/res)
 
-install(FILES ${CMAKE_SOURCE_DIR}/data/kiru.desktop
+# The desktop entry and the AppStream description that software centres list, both named by
+# kiru's application ID.
+set(KIRU_APP_ID io.github.kirudemo.kiru)
+install(FILES ${CMAKE_SOURCE_DIR}/data/${KIRU_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_SOURCE_DIR}/data/${KIRU_APP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 # Committed, made by scripts/icon.sh from a frame of the demo.
 foreach(size 256 128 48)
     install(FILES ${CMAKE_SOURCE_DIR}/data/icons/kiru-${size}.png

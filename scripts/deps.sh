@@ -20,16 +20,17 @@ test_packages=(
     xvfb xauth matchbox-window-manager libx11-dev libxtst-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libfreetype-dev fonts-liberation2 clang-format
-    desktop-file-utils man-db lintian dpkg-dev ffmpeg
+    desktop-file-utils appstream man-db lintian dpkg-dev ffmpeg
 )
 package_packages=(dpkg-dev lintian)
 # Debian's Emscripten (it brings clang, lld, binaryen, Node.js and acorn) and stb_image for the
 # PNGs; the tests also draw the page in Chromium.
 web_packages=(cmake make python3 emscripten libstb-dev)
 # mingw-w64 with the POSIX thread model (so std::thread works), what unpacks Debian's source
-# packages, CLI11's headers (copied into the cross build), Wine in Xvfb and zip.
+# packages, CLI11's headers (copied into the cross build), Wine in Xvfb, zip, and wrestool to read
+# the programs' manifests back.
 windows_packages=(
-    cmake make dpkg-dev bzip2 xz-utils zip libcli11-dev
+    cmake make dpkg-dev bzip2 xz-utils zip libcli11-dev icoutils
     gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix
     wine wine64 xvfb xauth
 )

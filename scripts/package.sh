@@ -27,8 +27,23 @@ deb=$(cd "$build" && ls kiru_*_amd64.deb)
 mv "$build/$deb" dist/
 echo "dist/$deb"
 dpkg-deb --field "dist/$deb" Package Version Depends Recommends
-# Errors fail the build; warnings are listed.
-lintian --fail-on error "dist/$deb"
+# The AppStream description, which Debian turns into the software centres' data.
+metainfo=./usr/share/metainfo/io.github.kirudemo.kiru.metainfo.xml
+dpkg-deb -c "dist/$deb" | grep -q " $metainfo$" || {
+    echo "package.sh: dist/$deb does not carry $metainfo" >&2
+    exit 1
+}
+# Errors fail the build, and so does a section left in a program that Debian's own tools strip;
+# everything else lintian says, down to its pedantic hints, is listed.
+report=$(lintian -I --pedantic --fail-on error "dist/$deb") || {
+    echo "$report" >&2
+    exit 1
+}
+[ -z "$report" ] || echo "$report"
+if grep -q binary-has-unneeded-section <<<"$report"; then
+    echo "package.sh: a program keeps a section that Debian strips" >&2
+    exit 1
+fi
 
 [ "$check" -eq 1 ] || exit 0
 [ "$(id -u)" -eq 0 ] || { echo "package.sh: --check installs the package: run it as root" >&2; exit 1; }

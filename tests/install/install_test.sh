@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # The installed tree, end to end: `cmake --install` into a temporary prefix, then one check.
-# Usage: install_test.sh tree|desktop|manual BUILD_DIR SOURCE_DIR
+# Usage: install_test.sh tree|desktop|appstream|manual BUILD_DIR SOURCE_DIR
 #   tree:    every path lands where it belongs, and the installed kiru-capture, started in /,
 #            writes the same still as the build's kiru-capture started in the source folder
 #   desktop: the desktop entry is valid and names an installed program and icon
+#   appstream: the AppStream description passes appstreamcli's checks (pedantic ones too, no
+#            network) with nothing to report, and launches the installed desktop entry
 #   manual:  the manual pages render without warnings and have a NAME line for whatis
 set -euo pipefail
 check=$1 build=$2 source=$3
+id=io.github.kirudemo.kiru
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
@@ -22,7 +25,7 @@ tree)
         [ -x "$prefix/bin/$program" ] || fail "bin/$program is missing"
     done
     paths=(share/kiru/res/font1.png share/kiru/res/box1.png share/kiru/res/particle1.png
-        share/applications/kiru.desktop share/doc/kiru/copyright share/man/man1/kiru-capture.1.gz)
+        share/applications/$id.desktop share/metainfo/$id.metainfo.xml share/doc/kiru/copyright share/man/man1/kiru-capture.1.gz)
     for program in "${demos[@]}"; do
         paths+=("share/man/man6/$program.6.gz")
     done
@@ -48,12 +51,22 @@ tree)
         fail "the installed kiru-capture, started in /, wrote a different still"
     ;;
 desktop)
-    entry=$prefix/share/applications/kiru.desktop
-    desktop-file-validate "$entry" || fail "desktop-file-validate refused kiru.desktop"
+    entry=$prefix/share/applications/$id.desktop
+    desktop-file-validate "$entry" || fail "desktop-file-validate refused $id.desktop"
     program=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
     [ -x "$prefix/bin/$program" ] || fail "Exec names $program, which is not installed"
     icon=$(sed -n 's/^Icon=//p' "$entry")
     [ -f "$prefix/share/icons/hicolor/48x48/apps/$icon.png" ] || fail "no icon named $icon"
+    ;;
+appstream)
+    metainfo=$prefix/share/metainfo/$id.metainfo.xml
+    [ -f "$metainfo" ] || fail "share/metainfo/$id.metainfo.xml is missing"
+    # Infos and pedantic hints are listed too, and none may be there.
+    report=$(appstreamcli validate --no-net --pedantic --explain "$metainfo" 2>&1) ||
+        fail "appstreamcli refused it: $report"
+    ! grep -qE '^[EWIP]: ' <<<"$report" || fail "appstreamcli reports: $report"
+    launched=$(sed -n 's|.*<launchable type="desktop-id">\(.*\)</launchable>.*|\1|p' "$metainfo")
+    [ -f "$prefix/share/applications/$launched" ] || fail "it launches $launched, not installed"
     ;;
 manual)
     pages=("$prefix"/share/man/man*/*)
