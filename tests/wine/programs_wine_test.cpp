@@ -70,6 +70,52 @@ INSTANTIATE_TEST_SUITE_P(ThreeBuilds, WinePrograms,
                          testing::Values("kiru.exe", "kiru-unpaced.exe", "kiru-realtime.exe"),
                          [](const auto& info) { return kBuildNames[info.index]; });
 
+// Each program carries data/windows/kiru.manifest (DPI awareness, the supported Windows
+// versions) as its resource 1 of type 24, RT_MANIFEST, which is where Windows' loader reads it.
+TEST(WineManifest, EachProgramCarriesTheDpiAwareManifest) {
+    const std::string manifest = readFile(KIRU_SOURCE_DIR "/data/windows/kiru.manifest");
+    ASSERT_NE(manifest.find(">PerMonitorV2, PerMonitor<"), std::string::npos);
+    const std::string read = freshDir("kiru-wine-manifest.xml");
+    for (const char* exe :
+         {"kiru.exe", "kiru-unpaced.exe", "kiru-realtime.exe", "kiru-capture.exe"}) {
+        ASSERT_EQ(waitExit(spawn("exec wrestool -x --raw -t 24 -n 1 '" KIRU_WINDOWS_BUILD_DIR "/" +
+                                 std::string(exe) + "' >'" + read + "'")),
+                  0)
+            << "wrestool (icoutils) could not read " << exe;
+        EXPECT_EQ(readFile(read), manifest) << exe;
+    }
+}
+
+// At 144 DPI (150%, set in a Wine prefix of its own so that the other tests keep 96), a window
+// asked for at 640 x 480 is 640 x 480 display pixels, and a full-screen one covers the whole
+// display, with no scaling between what the demo draws and the screen.
+TEST(WineHighDpi, TheWindowGetsThePixelsItAskedFor) {
+    const XDisplay x = xOpen();
+    ASSERT_NE(x, nullptr) << "needs a display";
+    const std::string prefix = "export KIRU_WINEPREFIX=\"${XDG_CACHE_HOME:-$HOME/.cache}/kiru/"
+                               "wine-prefix-144dpi\"; ";
+    ASSERT_EQ(
+        waitExit(spawn(prefix + "exec '" KIRU_SOURCE_DIR "/scripts/wine.sh' reg add "
+                                "'HKCU\\Control Panel\\Desktop' /v LogPixels /t REG_DWORD /d 144 "
+                                "/f >/dev/null"),
+                 std::chrono::seconds(300)),
+        0);
+    const int screen = DefaultScreen(x.get());
+    const std::string full = std::to_string(DisplayWidth(x.get(), screen)) + "x" +
+                             std::to_string(DisplayHeight(x.get(), screen));
+    for (const auto& [args, size] :
+         {std::pair<std::string, std::string>{" 640 480 0", "640x480"}, {"", full}}) {
+        const pid_t pid = spawn(prefix + kWine + "kiru-realtime.exe'" + args);
+        const Window window =
+            windowFind(x.get(), "kiru-realtime.exe", std::regex(R"(\d+x\d+ KIRU: .*)"));
+        EXPECT_NE(window, 0u) << "no window titled with a frame rate appeared";
+        const std::string state = windowState(x.get(), window);
+        EXPECT_EQ(state.substr(0, state.find(' ')), size);
+        windowEnd(x.get(), window, XK_Escape);
+        EXPECT_EQ(waitExit(pid), 0) << size;
+    }
+}
+
 // A GUI program, yet its one line reaches a pipe on standard error (with Windows' line end);
 // KIRU_NO_MESSAGE_BOX leaves out the box, which otherwise waits, titled "kiru", until it is
 // answered. Either way the status is 1.
