@@ -4,6 +4,7 @@
 #include <span>
 
 #include "drawables/glyph_table.h"
+#include "render/arrays.h"
 #include "render/quad_arrays.h"
 #include "render/shaders.h"
 #include "render/texture.h"
@@ -39,11 +40,7 @@ void captionListInit(CaptionList& list) {
 }
 
 void captionListLoadResources(CaptionList& list) {
-    list.program = buildProgram(distanceFieldProgram.vertex, distanceFieldProgram.fragment);
-    list.positionAttrib = glGetAttribLocation(list.program, "position");
-    list.colorAttrib = glGetAttribLocation(list.program, "color");
-    list.texcoordAttrib = glGetAttribLocation(list.program, "texcoord");
-    list.smoothingAttrib = glGetAttribLocation(list.program, "smoothing");
+    list.program = programBuild(distanceFieldProgram, list.attributes);
     list.fontTexture = textureLoad("res/font1.png");
 }
 
@@ -134,22 +131,13 @@ int captionListBuild(CaptionList& list) {
 void captionListDraw(CaptionList& list) {
     const int vertices = captionListBuild(list);
     useTexturedProgram(list.program, list.fontTexture);
-    drawQuadArrays({{list.positionAttrib, kPositionFloats, list.positions},
-                    {list.colorAttrib, kColorFloats, list.colors},
-                    {list.texcoordAttrib, kTexcoordFloats, list.texcoords},
-                    {list.smoothingAttrib, kSmoothingFloats, list.smoothings}},
+    drawQuadArrays({{list.attributes.position, kPositionFloats, list.positions},
+                    {list.attributes.color, kColorFloats, list.colors},
+                    {list.attributes.texcoord, kTexcoordFloats, list.texcoords},
+                    {list.attributes.smoothing, kSmoothingFloats, list.smoothings}},
                    vertices);
 }
 
 void captionListFree(CaptionList& list) {
-    delete[] list.items;
-    delete[] list.positions;
-    delete[] list.colors;
-    delete[] list.texcoords;
-    delete[] list.smoothings;
-    list.items = nullptr;
-    list.positions = nullptr;
-    list.colors = nullptr;
-    list.texcoords = nullptr;
-    list.smoothings = nullptr;
+    arraysFree(list.items, list.positions, list.colors, list.texcoords, list.smoothings);
 }
