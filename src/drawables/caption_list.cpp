@@ -33,9 +33,7 @@ const char* textOrEmpty(const char* text) {
 void captionListInit(CaptionList& list) {
     list.capacity = kCaptionCapacity;
     list.items = new Caption[list.capacity]();
-    list.positions = new float[MAX_TEXT_VERTICES * kPositionFloats]();
-    list.colors = new float[MAX_TEXT_VERTICES * kColorFloats]();
-    list.texcoords = new float[MAX_TEXT_VERTICES * kTexcoordFloats]();
+    texturedArraysNew(MAX_TEXT_VERTICES, list.positions, list.colors, list.texcoords);
     list.smoothings = new float[MAX_TEXT_VERTICES * kSmoothingFloats]();
 }
 

@@ -74,9 +74,7 @@ void cubeFieldInit(CubeField& field, int32_t n) {
     field.weights = new float[columns]();
     field.size = n;
     field.vertexCount = columns * kColumnVertices;
-    field.positions = new float[field.vertexCount * kPositionFloats]();
-    field.colors = new float[field.vertexCount * kColorFloats]();
-    field.texcoords = new float[field.vertexCount * kTexcoordFloats]();
+    texturedArraysNew(field.vertexCount, field.positions, field.colors, field.texcoords);
 }
 
 void cubeFieldLoadResources(CubeField& field) {

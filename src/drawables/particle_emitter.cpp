@@ -31,9 +31,8 @@ const SpriteRect particleSpriteRects[4] = {
 void particleEmitterInit(ParticleEmitter& emitter, const CameraBlock* camera) {
     emitter.capacity = kParticleCapacity;
     emitter.particles = new Particle[emitter.capacity]();
-    emitter.positions = new float[emitter.capacity * kSpriteCorners * kPositionFloats]();
-    emitter.colors = new float[emitter.capacity * kSpriteCorners * kColorFloats]();
-    emitter.texcoords = new float[emitter.capacity * kSpriteCorners * kTexcoordFloats]();
+    texturedArraysNew(emitter.capacity * kSpriteCorners, emitter.positions, emitter.colors,
+                      emitter.texcoords);
     emitter.camera = camera;
 }
 

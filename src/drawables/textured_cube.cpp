@@ -27,9 +27,7 @@ constexpr float kFaceTexcoords[kFaceCorners][kTexcoordFloats] = {{0, 0}, {0, 1},
 } // namespace
 
 void texturedCubeInit(TexturedCube& cube) {
-    cube.positions = new float[kCubeVertices * kPositionFloats]();
-    cube.colors = new float[kCubeVertices * kColorFloats]();
-    cube.texcoords = new float[kCubeVertices * kTexcoordFloats]();
+    texturedArraysNew(kCubeVertices, cube.positions, cube.colors, cube.texcoords);
 }
 
 void texturedCubeLoadResources(TexturedCube& cube) {
