@@ -99,15 +99,26 @@ void findProgramFolder() {
 bool platformInit(int32_t width, int32_t height, bool fullScreen, Pacing pacing,
                   Headless headless) {
     platformFailClear();
+    const bool driversNamed = SDL_GetHint(SDL_HINT_VIDEODRIVER) != nullptr;
     chooseVideoDrivers(headless);
     const bool paced = pacing != Pacing::Unpaced;
     const Uint32 subsystems = paced ? (SDL_INIT_TIMER | SDL_INIT_VIDEO) : SDL_INIT_VIDEO;
     if (SDL_Init(subsystems) != 0) {
         return platformFail("no display", SDL_GetError());
     }
-    if (headless == Headless::Refused && invisible(SDL_GetCurrentVideoDriver())) {
-        SDL_Quit();
-        return platformFail("no display (SDL found only its offscreen or dummy video driver)");
+    if (invisible(SDL_GetCurrentVideoDriver())) {
+        // Left to choose, SDL tries X11 before its offscreen and dummy drivers: landing there
+        // with a display named means that display could not be opened.
+        if (!driversNamed && envSet("DISPLAY") && videoDriverBuilt("x11")) {
+            const std::string display = std::getenv("DISPLAY");
+            SDL_Quit();
+            return platformFail(
+                ("no display (cannot open the X display \"" + display + "\")").c_str());
+        }
+        if (headless == Headless::Refused) {
+            SDL_Quit();
+            return platformFail("no display (SDL found only its offscreen or dummy video driver)");
+        }
     }
     if (paced) {
         SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
