@@ -67,7 +67,7 @@ GLuint createTexture(const Image& image) {
 }
 
 GLuint textureLoad(const char* name) {
-    if (std::ranges::find(failedNames, name) != failedNames.end()) {
+    if (std::find(failedNames.begin(), failedNames.end(), name) != failedNames.end()) {
         return 0;
     }
     const std::string path = resourceFind(name);
