@@ -1,9 +1,11 @@
 #include "app/demo.h"
 
 #include <cstdio>
+#include <string>
 
 #include "app/perf_counter.h"
 #include "render/gl.h"
+#include "render/texture.h"
 #include "scenes/scene1.h"
 #include "scenes/scene2.h"
 #include "scenes/scene3.h"
@@ -60,6 +62,12 @@ bool demoStart(const CommandLine& options, Pacing pacing, Headless headless) {
     previousCount = 0;
     scene1Setup();
     return true;
+}
+
+void demoImageFailuresReport() {
+    for (const std::string& line : textureLoadFailures()) {
+        std::fprintf(stderr, "kiru: %s\n", line.c_str());
+    }
 }
 
 void demoUpdateScene() {

@@ -13,6 +13,10 @@
 // not start (nothing is left open; platformFailure says why).
 bool demoStart(const CommandLine& options, Pacing pacing, Headless headless);
 
+// One line on standard error for each image that did not load, "kiru: " and why: the demo runs on
+// without it (its texture is 0, which samples black). The capture tool refuses instead.
+void demoImageFailuresReport();
+
 // The update of the scene that demoState.sceneNumber names.
 void demoUpdateScene();
 

@@ -44,6 +44,7 @@ extern "C" int SDL_main(int argc, char* argv[]) {
         failureReport(platformFailure());
         return 1;
     }
+    demoImageFailuresReport();
     if constexpr (kPacing == Pacing::Realtime) {
         playByTheClock();
     } else {

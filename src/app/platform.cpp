@@ -2,34 +2,20 @@
 
 #include <SDL.h>
 #include <SDL_image.h>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "app/platform_failure.h"
 #include "render/gl.h"
 #include "render/resources.h"
 #include "stage/demo_state.h"
 
 namespace {
 
-char failure[256] = "";
 SDL_Window* window = nullptr;
 SDL_Renderer* renderer = nullptr;
 SDL_GLContext glContext = nullptr;
-
-// Records "what (SDL's reason)" on one line; false.
-bool fail(const char* what, const char* reason = nullptr) {
-    if (reason != nullptr && *reason != '\0') {
-        std::snprintf(failure, sizeof failure, "%s (%s)", what, reason);
-    } else {
-        std::snprintf(failure, sizeof failure, "%s", what);
-    }
-    for (char* c = failure; *c != '\0'; ++c) {
-        *c = static_cast<unsigned char>(*c) < ' ' ? ' ' : *c;
-    }
-    return false;
-}
 
 bool envSet(const char* name) {
     const char* value = std::getenv(name);
@@ -112,16 +98,27 @@ void findProgramFolder() {
 
 bool platformInit(int32_t width, int32_t height, bool fullScreen, Pacing pacing,
                   Headless headless) {
-    failure[0] = '\0';
+    platformFailClear();
+    const bool driversNamed = SDL_GetHint(SDL_HINT_VIDEODRIVER) != nullptr;
     chooseVideoDrivers(headless);
     const bool paced = pacing != Pacing::Unpaced;
     const Uint32 subsystems = paced ? (SDL_INIT_TIMER | SDL_INIT_VIDEO) : SDL_INIT_VIDEO;
     if (SDL_Init(subsystems) != 0) {
-        return fail("no display", SDL_GetError());
+        return platformFail("no display", SDL_GetError());
     }
-    if (headless == Headless::Refused && invisible(SDL_GetCurrentVideoDriver())) {
-        SDL_Quit();
-        return fail("no display (SDL found only its offscreen or dummy video driver)");
+    if (invisible(SDL_GetCurrentVideoDriver())) {
+        // Left to choose, SDL tries X11 before its offscreen and dummy drivers: landing there
+        // with a display named means that display could not be opened.
+        if (!driversNamed && envSet("DISPLAY") && videoDriverBuilt("x11")) {
+            const std::string display = std::getenv("DISPLAY");
+            SDL_Quit();
+            return platformFail(
+                ("no display (cannot open the X display \"" + display + "\")").c_str());
+        }
+        if (headless == Headless::Refused) {
+            SDL_Quit();
+            return platformFail("no display (SDL found only its offscreen or dummy video driver)");
+        }
     }
     if (paced) {
         SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
@@ -133,14 +130,14 @@ bool platformInit(int32_t width, int32_t height, bool fullScreen, Pacing pacing,
         fullScreen ? (SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_OPENGL) : SDL_WINDOW_OPENGL;
     if (SDL_CreateWindowAndRenderer(width, height, flags, &window, &renderer) != 0) {
         SDL_Quit();
-        return fail("could not open the window", SDL_GetError());
+        return platformFail("could not open the window", SDL_GetError());
     }
     glContext = SDL_GL_CreateContext(window);
     if (glContext == nullptr) {
         SDL_DestroyRenderer(renderer);
         SDL_DestroyWindow(window);
         SDL_Quit();
-        return fail("could not create an OpenGL context", SDL_GetError());
+        return platformFail("could not create an OpenGL context", SDL_GetError());
     }
     // Under EGL (Wayland, SDL's offscreen driver) Debian's GLEW loads every GL entry point and
     // then fails looking for a GLX display; the GL 2.0 check below decides.
@@ -158,7 +155,7 @@ bool platformInit(int32_t width, int32_t height, bool fullScreen, Pacing pacing,
         reason = IMG_GetError();
     }
     if (step != nullptr) {
-        fail(step, reason);
+        platformFail(step, reason);
         SDL_GL_DeleteContext(glContext);
         SDL_DestroyRenderer(renderer);
         SDL_DestroyWindow(window);
@@ -172,25 +169,13 @@ bool platformInit(int32_t width, int32_t height, bool fullScreen, Pacing pacing,
     return true;
 }
 
-const char* platformFailure() {
-    return failure;
-}
-
 void platformWindowSize(int32_t& width, int32_t& height) {
-    int w = 0;
-    int h = 0;
-    SDL_GetWindowSize(window, &w, &h);
-    width = w;
-    height = h;
+    SDL_GetWindowSize(window, &width, &height);
 }
 
 void platformDrawableSize(int32_t& width, int32_t& height) {
-    int w = 0;
-    int h = 0;
     SDL_PumpEvents();
-    SDL_GL_GetDrawableSize(window, &w, &h);
-    width = w;
-    height = h;
+    SDL_GL_GetDrawableSize(window, &width, &height);
 }
 
 void platformSwap() {

@@ -4,6 +4,10 @@
 // through these calls. One unit per platform: app/platform.cpp (SDL), web/platform_web.cpp.
 
 #include <cstdint>
+#include <type_traits>
+
+// The sizes below are the window system's own ints, written in place.
+static_assert(std::is_same_v<int32_t, int>);
 
 // The three builds differ here and in the frame loop: the subsystems started, the double-buffer
 // and swap-interval requests, and how frames are paced (a 16 ms sleep after each, none, or by the

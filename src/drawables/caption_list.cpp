@@ -4,6 +4,7 @@
 #include <span>
 
 #include "drawables/glyph_table.h"
+#include "render/arrays.h"
 #include "render/quad_arrays.h"
 #include "render/shaders.h"
 #include "render/texture.h"
@@ -32,18 +33,12 @@ const char* textOrEmpty(const char* text) {
 void captionListInit(CaptionList& list) {
     list.capacity = kCaptionCapacity;
     list.items = new Caption[list.capacity]();
-    list.positions = new float[MAX_TEXT_VERTICES * kPositionFloats]();
-    list.colors = new float[MAX_TEXT_VERTICES * kColorFloats]();
-    list.texcoords = new float[MAX_TEXT_VERTICES * kTexcoordFloats]();
+    texturedArraysNew(MAX_TEXT_VERTICES, list.positions, list.colors, list.texcoords);
     list.smoothings = new float[MAX_TEXT_VERTICES * kSmoothingFloats]();
 }
 
 void captionListLoadResources(CaptionList& list) {
-    list.program = buildProgram(distanceFieldProgram.vertex, distanceFieldProgram.fragment);
-    list.positionAttrib = glGetAttribLocation(list.program, "position");
-    list.colorAttrib = glGetAttribLocation(list.program, "color");
-    list.texcoordAttrib = glGetAttribLocation(list.program, "texcoord");
-    list.smoothingAttrib = glGetAttribLocation(list.program, "smoothing");
+    list.program = programBuild(distanceFieldProgram, list.attributes);
     list.fontTexture = textureLoad("res/font1.png");
 }
 
@@ -134,22 +129,13 @@ int captionListBuild(CaptionList& list) {
 void captionListDraw(CaptionList& list) {
     const int vertices = captionListBuild(list);
     useTexturedProgram(list.program, list.fontTexture);
-    drawQuadArrays({{list.positionAttrib, kPositionFloats, list.positions},
-                    {list.colorAttrib, kColorFloats, list.colors},
-                    {list.texcoordAttrib, kTexcoordFloats, list.texcoords},
-                    {list.smoothingAttrib, kSmoothingFloats, list.smoothings}},
+    drawQuadArrays({{list.attributes.position, kPositionFloats, list.positions},
+                    {list.attributes.color, kColorFloats, list.colors},
+                    {list.attributes.texcoord, kTexcoordFloats, list.texcoords},
+                    {list.attributes.smoothing, kSmoothingFloats, list.smoothings}},
                    vertices);
 }
 
 void captionListFree(CaptionList& list) {
-    delete[] list.items;
-    delete[] list.positions;
-    delete[] list.colors;
-    delete[] list.texcoords;
-    delete[] list.smoothings;
-    list.items = nullptr;
-    list.positions = nullptr;
-    list.colors = nullptr;
-    list.texcoords = nullptr;
-    list.smoothings = nullptr;
+    arraysFree(list.items, list.positions, list.colors, list.texcoords, list.smoothings);
 }

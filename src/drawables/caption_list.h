@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "render/gl.h"
+#include "render/shaders.h"
 #include "render/types.h"
 
 // All captions together draw at most this many vertices a frame (256 glyphs); the rest is skipped.
@@ -29,10 +30,7 @@ struct CaptionList {
     float* colors = nullptr;     // MAX_TEXT_VERTICES x 4
     float* texcoords = nullptr;  // MAX_TEXT_VERTICES x 2
     float* smoothings = nullptr; // MAX_TEXT_VERTICES x 1
-    GLint positionAttrib = 0;
-    GLint colorAttrib = 0;
-    GLint texcoordAttrib = 0;
-    GLint smoothingAttrib = 0;
+    AttributeLocations attributes;
     GLuint program = 0;     // distanceFieldProgram
     GLuint fontTexture = 0; // res/font1.png; 0 when it did not load
 };

@@ -1,5 +1,6 @@
 #include "drawables/color_panel.h"
 
+#include "render/arrays.h"
 #include "render/quad_arrays.h"
 #include "render/shaders.h"
 
@@ -9,9 +10,7 @@ void colorPanelInit(ColorPanel& panel) {
 }
 
 void colorPanelLoadResources(ColorPanel& panel) {
-    panel.program = buildProgram(flatColorProgram.vertex, flatColorProgram.fragment);
-    panel.positionAttrib = glGetAttribLocation(panel.program, "position");
-    panel.colorAttrib = glGetAttribLocation(panel.program, "color");
+    panel.program = programBuild(flatColorProgram, panel.attributes);
 }
 
 void colorPanelBuild(ColorPanel& panel) {
@@ -43,14 +42,11 @@ void colorPanelBuild(ColorPanel& panel) {
 void colorPanelDraw(ColorPanel& panel) {
     colorPanelBuild(panel);
     glUseProgram(panel.program);
-    drawQuadArrays({{panel.positionAttrib, kPositionFloats, panel.positions},
-                    {panel.colorAttrib, kColorFloats, panel.colors}},
+    drawQuadArrays({{panel.attributes.position, kPositionFloats, panel.positions},
+                    {panel.attributes.color, kColorFloats, panel.colors}},
                    kColorPanelQuadVertices);
 }
 
 void colorPanelFree(ColorPanel& panel) {
-    delete[] panel.positions;
-    delete[] panel.colors;
-    panel.positions = nullptr;
-    panel.colors = nullptr;
+    arraysFree(panel.positions, panel.colors);
 }

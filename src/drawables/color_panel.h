@@ -2,6 +2,7 @@
 // ColorPanel: a flat rectangle of one colour in overlay pixels (origin top-left, y down).
 
 #include "render/gl.h"
+#include "render/shaders.h"
 #include "render/types.h"
 
 // The arrays have room for a box of 24 vertices; the panel draws only its front rectangle.
@@ -18,8 +19,7 @@ struct ColorPanel {
     Color color{0.0f, 0.0f, 0.0f, 0.0f};
     float* positions = nullptr; // kColorPanelVertices x 3
     float* colors = nullptr;    // kColorPanelVertices x 4
-    GLint positionAttrib = 0;
-    GLint colorAttrib = 0;
+    AttributeLocations attributes;
     GLuint program = 0; // flatColorProgram, built by createResources
 };
 

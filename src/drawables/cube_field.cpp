@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/arrays.h"
 #include "render/quad_arrays.h"
 #include "render/shaders.h"
 #include "render/texture.h"
@@ -73,16 +74,11 @@ void cubeFieldInit(CubeField& field, int32_t n) {
     field.weights = new float[columns]();
     field.size = n;
     field.vertexCount = columns * kColumnVertices;
-    field.positions = new float[field.vertexCount * kPositionFloats]();
-    field.colors = new float[field.vertexCount * kColorFloats]();
-    field.texcoords = new float[field.vertexCount * kTexcoordFloats]();
+    texturedArraysNew(field.vertexCount, field.positions, field.colors, field.texcoords);
 }
 
 void cubeFieldLoadResources(CubeField& field) {
-    field.program = buildProgram(texturedProgram.vertex, texturedProgram.fragment);
-    field.positionAttrib = glGetAttribLocation(field.program, "position");
-    field.colorAttrib = glGetAttribLocation(field.program, "color");
-    field.texcoordAttrib = glGetAttribLocation(field.program, "texcoord");
+    field.program = programBuild(texturedProgram, field.attributes);
     field.texture = textureLoad("res/box1.png");
 }
 
@@ -180,21 +176,12 @@ void cubeFieldDraw(CubeField& field) {
         return;
     }
     useTexturedProgram(field.program, field.texture);
-    drawQuadArrays({{field.positionAttrib, kPositionFloats, field.positions},
-                    {field.colorAttrib, kColorFloats, field.colors},
-                    {field.texcoordAttrib, kTexcoordFloats, field.texcoords}},
+    drawQuadArrays({{field.attributes.position, kPositionFloats, field.positions},
+                    {field.attributes.color, kColorFloats, field.colors},
+                    {field.attributes.texcoord, kTexcoordFloats, field.texcoords}},
                    columns * kColumnVertices);
 }
 
 void cubeFieldFree(CubeField& field) {
-    delete[] field.heights;
-    delete[] field.weights;
-    delete[] field.positions;
-    delete[] field.colors;
-    delete[] field.texcoords;
-    field.heights = nullptr;
-    field.weights = nullptr;
-    field.positions = nullptr;
-    field.colors = nullptr;
-    field.texcoords = nullptr;
+    arraysFree(field.heights, field.weights, field.positions, field.colors, field.texcoords);
 }

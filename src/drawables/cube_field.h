@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "render/gl.h"
+#include "render/shaders.h"
 #include "render/types.h"
 
 // i runs along x, j along z; both are whole numbers 0..N-1 passed as floats.
@@ -30,9 +31,7 @@ struct CubeField {
     float* positions = nullptr;
     float* colors = nullptr;
     float* texcoords = nullptr;
-    GLint positionAttrib = 0;
-    GLint colorAttrib = 0;
-    GLint texcoordAttrib = 0;
+    AttributeLocations attributes;
     GLuint program = 0; // texturedProgram of its own
     GLuint texture = 0; // res/box1.png of its own; 0 when it did not load
     float brightness = 1.0f;

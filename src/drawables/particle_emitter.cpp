@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <span>
 
+#include "render/arrays.h"
 #include "render/quad_arrays.h"
 #include "render/shaders.h"
 #include "render/texture.h"
@@ -30,17 +31,13 @@ const SpriteRect particleSpriteRects[4] = {
 void particleEmitterInit(ParticleEmitter& emitter, const CameraBlock* camera) {
     emitter.capacity = kParticleCapacity;
     emitter.particles = new Particle[emitter.capacity]();
-    emitter.positions = new float[emitter.capacity * kSpriteCorners * kPositionFloats]();
-    emitter.colors = new float[emitter.capacity * kSpriteCorners * kColorFloats]();
-    emitter.texcoords = new float[emitter.capacity * kSpriteCorners * kTexcoordFloats]();
+    texturedArraysNew(emitter.capacity * kSpriteCorners, emitter.positions, emitter.colors,
+                      emitter.texcoords);
     emitter.camera = camera;
 }
 
 void particleEmitterLoadResources(ParticleEmitter& emitter) {
-    emitter.program = buildProgram(particleProgram.vertex, particleProgram.fragment);
-    emitter.positionAttrib = glGetAttribLocation(emitter.program, "position");
-    emitter.colorAttrib = glGetAttribLocation(emitter.program, "color");
-    emitter.texcoordAttrib = glGetAttribLocation(emitter.program, "texcoord");
+    emitter.program = programBuild(particleProgram, emitter.attributes);
     emitter.texture = textureLoad("res/particle1.png");
 }
 
@@ -151,19 +148,12 @@ void particleEmitterDraw(ParticleEmitter& emitter) {
     const uint32_t vertices =
         particleEmitterBuild(emitter, emitter.camera->cameraRight, emitter.camera->cameraUp);
     useTexturedProgram(emitter.program, emitter.texture);
-    drawQuadArrays({{emitter.positionAttrib, kPositionFloats, emitter.positions},
-                    {emitter.colorAttrib, kColorFloats, emitter.colors},
-                    {emitter.texcoordAttrib, kTexcoordFloats, emitter.texcoords}},
+    drawQuadArrays({{emitter.attributes.position, kPositionFloats, emitter.positions},
+                    {emitter.attributes.color, kColorFloats, emitter.colors},
+                    {emitter.attributes.texcoord, kTexcoordFloats, emitter.texcoords}},
                    static_cast<GLsizei>(vertices));
 }
 
 void particleEmitterFree(ParticleEmitter& emitter) {
-    delete[] emitter.particles;
-    delete[] emitter.positions;
-    delete[] emitter.colors;
-    delete[] emitter.texcoords;
-    emitter.particles = nullptr;
-    emitter.positions = nullptr;
-    emitter.colors = nullptr;
-    emitter.texcoords = nullptr;
+    arraysFree(emitter.particles, emitter.positions, emitter.colors, emitter.texcoords);
 }

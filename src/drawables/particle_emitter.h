@@ -5,6 +5,7 @@
 
 #include "render/camera.h"
 #include "render/gl.h"
+#include "render/shaders.h"
 #include "render/types.h"
 
 inline constexpr uint32_t kParticleCapacity = 512;
@@ -25,9 +26,7 @@ struct ParticleEmitter {
     float* positions = nullptr; // capacity x 4 corners x 3
     float* colors = nullptr;    // capacity x 4 x 4
     float* texcoords = nullptr; // capacity x 4 x 2
-    GLint positionAttrib = 0;
-    GLint colorAttrib = 0;
-    GLint texcoordAttrib = 0;
+    AttributeLocations attributes;
     GLuint program = 0;                  // particleProgram of its own
     GLuint texture = 0;                  // res/particle1.png of its own; 0 when it did not load
     Vec3 origin;                         // where new particles start

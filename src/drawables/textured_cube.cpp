@@ -1,5 +1,6 @@
 #include "drawables/textured_cube.h"
 
+#include "render/arrays.h"
 #include "render/camera.h"
 #include "render/quad_arrays.h"
 #include "render/shaders.h"
@@ -26,16 +27,11 @@ constexpr float kFaceTexcoords[kFaceCorners][kTexcoordFloats] = {{0, 0}, {0, 1},
 } // namespace
 
 void texturedCubeInit(TexturedCube& cube) {
-    cube.positions = new float[kCubeVertices * kPositionFloats]();
-    cube.colors = new float[kCubeVertices * kColorFloats]();
-    cube.texcoords = new float[kCubeVertices * kTexcoordFloats]();
+    texturedArraysNew(kCubeVertices, cube.positions, cube.colors, cube.texcoords);
 }
 
 void texturedCubeLoadResources(TexturedCube& cube) {
-    cube.program = buildProgram(texturedProgram.vertex, texturedProgram.fragment);
-    cube.positionAttrib = glGetAttribLocation(cube.program, "position");
-    cube.colorAttrib = glGetAttribLocation(cube.program, "color");
-    cube.texcoordAttrib = glGetAttribLocation(cube.program, "texcoord");
+    cube.program = programBuild(texturedProgram, cube.attributes);
     cube.texture = textureLoad("res/box1.png");
 }
 
@@ -68,18 +64,13 @@ void texturedCubeDraw(TexturedCube& cube) {
     rotateXYZ(cube.rotX, cube.rotY, cube.rotZ);
     texturedCubeBuild(cube);
     useTexturedProgram(cube.program, cube.texture);
-    drawQuadArrays({{cube.positionAttrib, kPositionFloats, cube.positions},
-                    {cube.colorAttrib, kColorFloats, cube.colors},
-                    {cube.texcoordAttrib, kTexcoordFloats, cube.texcoords}},
+    drawQuadArrays({{cube.attributes.position, kPositionFloats, cube.positions},
+                    {cube.attributes.color, kColorFloats, cube.colors},
+                    {cube.attributes.texcoord, kTexcoordFloats, cube.texcoords}},
                    kCubeVertices);
     glPopMatrix();
 }
 
 void texturedCubeFree(TexturedCube& cube) {
-    delete[] cube.positions;
-    delete[] cube.colors;
-    delete[] cube.texcoords;
-    cube.positions = nullptr;
-    cube.colors = nullptr;
-    cube.texcoords = nullptr;
+    arraysFree(cube.positions, cube.colors, cube.texcoords);
 }

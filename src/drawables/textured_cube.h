@@ -2,6 +2,7 @@
 // TexturedCube: a box of six textured faces, turned about the world origin.
 
 #include "render/gl.h"
+#include "render/shaders.h"
 #include "render/types.h"
 
 inline constexpr int kCubeVertices = 24;
@@ -17,9 +18,7 @@ struct TexturedCube {
     float* positions = nullptr; // kCubeVertices x 3
     float* colors = nullptr;    // kCubeVertices x 4, all 1
     float* texcoords = nullptr; // kCubeVertices x 2
-    GLint positionAttrib = 0;
-    GLint colorAttrib = 0;
-    GLint texcoordAttrib = 0;
+    AttributeLocations attributes;
     GLuint program = 0; // texturedProgram of its own
     GLuint texture = 0; // res/box1.png of its own; 0 when it did not load
     bool visible = false;

@@ -1,5 +1,13 @@
 #include "render/quad_arrays.h"
 
+#include "render/types.h"
+
+void texturedArraysNew(int vertices, float*& positions, float*& colors, float*& texcoords) {
+    positions = new float[vertices * kPositionFloats]();
+    colors = new float[vertices * kColorFloats]();
+    texcoords = new float[vertices * kTexcoordFloats]();
+}
+
 void useTexturedProgram(GLuint program, GLuint texture) {
     glUseProgram(program);
     glUniform1i(glGetUniformLocation(program, "sampler"), 0);

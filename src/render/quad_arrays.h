@@ -12,6 +12,10 @@ struct VertexArray {
     const float* data;
 };
 
+// Allocates the zeroed position (x 3), colour (x 4) and texture coordinate (x 2) arrays of a
+// textured drawable with room for this many vertices.
+void texturedArraysNew(int vertices, float*& positions, float*& colors, float*& texcoords);
+
 // Uses the program, points its "sampler" at texture unit 0 and binds the texture there.
 void useTexturedProgram(GLuint program, GLuint texture);
 

@@ -75,3 +75,12 @@ GLuint buildProgram(const char* vertexSource, const char* fragmentSource) {
     glLinkProgram(program);
     return program;
 }
+
+GLuint programBuild(const ProgramSources& sources, AttributeLocations& attributes) {
+    const GLuint program = buildProgram(sources.vertex, sources.fragment);
+    attributes.position = glGetAttribLocation(program, "position");
+    attributes.color = glGetAttribLocation(program, "color");
+    attributes.texcoord = glGetAttribLocation(program, "texcoord");
+    attributes.smoothing = glGetAttribLocation(program, "smoothing");
+    return program;
+}

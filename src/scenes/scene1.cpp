@@ -29,7 +29,6 @@ constexpr float kFadeOut = 5.0f;
 constexpr float kCollapse = 6.5f;
 constexpr float kEnd = 8.0f;
 
-constexpr float kFadeRate = 0.8f;
 constexpr float kBarBWidthRate = 1.1f; // screen widths per second
 constexpr float kBarBHeightRate = 1.2f;
 constexpr float kCollapseRate = 1.5f;
@@ -130,7 +129,7 @@ void scene1Update() {
                        (w - scene1Line1Width) * 0.5f - kRemarkShift, middle - kLine1Rise);
             captionSet(slotIndex(demoState.captionSlot2), kLine2, kLineScale,
                        (w - scene1Line2Width) * 0.5f + kRemarkShift, middle);
-            const float a = clamp01((t - kLinesFadeIn) * kFadeRate);
+            const float a = clamp01((t - kLinesFadeIn) * kCaptionFadeRate);
             captionColorSet(demoState.captionSlot1, {0.0f, 0.0f, 0.0f, a});
             captionColorSet(demoState.captionSlot2, {0.0f, 0.0f, 0.0f, a});
         } else {
@@ -162,7 +161,7 @@ void scene1Update() {
 
     // Runs after bar B's rule in the same frame, so its alpha wins.
     if (after(t, kFadeOut)) {
-        const Color fade{0.0f, 0.0f, 0.0f, clamp01(1.0f - (t - kFadeOut) * kFadeRate)};
+        const Color fade = captionFadeOut(t, kFadeOut);
         captionColorSet(demoState.captionSlot1, fade);
         captionColorSet(demoState.captionSlot2, fade);
         captionColorSet(demoState.captionSlot3, fade);
@@ -176,8 +175,6 @@ void scene1Update() {
     }
 
     if (after(t, kEnd)) {
-        scene1Time = 0.0f;
-        demoState.sceneNumber = 2;
-        scene2Setup();
+        sceneHandOver(scene1Time, 2, scene2Setup);
     }
 }

@@ -20,7 +20,6 @@ constexpr float kRiseEnd = 4.0f;
 constexpr float kDescentStart = 6.0f;
 constexpr float kPanelPixelsPerSecond = 300.0f;
 constexpr float kTitleFadeOut = 5.75f;
-constexpr float kFadeRate = 0.8f;
 // The title's top sits this far above the panel's middle.
 constexpr float kTitleRise = 34.0f;
 
@@ -37,6 +36,16 @@ constexpr float kEmitEnd = 12.25f;
 
 constexpr float kCameraTurn = 8.0f;
 constexpr float kEnd = 14.0f;
+
+// The cubes are mirror images: on the z axis at z and -z, spinning about it in opposite senses.
+void placeCube(TexturedCube& cube, float z, float spin) {
+    cube.x = 0.0f;
+    cube.y = 0.0f;
+    cube.z = z;
+    cube.rotX = 0.0f;
+    cube.rotY = 0.0f;
+    cube.rotZ = spin;
+}
 
 } // namespace
 
@@ -125,27 +134,16 @@ void scene2Update() {
     }
 
     if (after(t, kTitleFadeOut)) {
-        captionColorSet(demoState.captionSlot1,
-                        {0.0f, 0.0f, 0.0f, clamp01(1.0f - (t - kTitleFadeOut) * kFadeRate)});
+        captionColorSet(demoState.captionSlot1, captionFadeOut(t, kTitleFadeOut));
     }
 
     const float k = std::min(w / 800.0f, kMaxWidthFactor);
     const float far = kCubesFar * k;
     const float z =
         !after(t, kCubesMeet) ? far + (kCubesNear - far) * (t / kCubesMeet) : kCubesNear;
-    boxA.x = 0.0f;
-    boxA.y = 0.0f;
-    boxA.z = z;
-    boxB.x = 0.0f;
-    boxB.y = 0.0f;
-    boxB.z = -z;
     const float spin = t * kSpinRate;
-    boxA.rotX = 0.0f;
-    boxA.rotY = 0.0f;
-    boxA.rotZ = spin;
-    boxB.rotX = 0.0f;
-    boxB.rotY = 0.0f;
-    boxB.rotZ = -spin;
+    placeCube(boxA, z, spin);
+    placeCube(boxB, -z, -spin);
 
     if (after(t, kFountainStart)) {
         // The origin circles the line x = -6, z = 0 and sinks 15 units every 8 seconds.
@@ -173,8 +171,6 @@ void scene2Update() {
     }
 
     if (after(t, kEnd)) {
-        scene2Time = 0.0f;
-        demoState.sceneNumber = 3;
-        scene3Setup();
+        sceneHandOver(scene2Time, 3, scene3Setup);
     }
 }

@@ -15,8 +15,6 @@ namespace {
 constexpr const char* kTitle = "Billion* Cubes!";
 constexpr float kTitleScale = 1.25f;
 
-// Column (22, 22) is the middle of the 44 x 44 field.
-constexpr float kCentre = 22.0f;
 constexpr float kWaveAmplitude = 2.5f;
 constexpr float kWaveFadeStart = 13.5f;
 constexpr float kWaveFadeEnd = 16.0f;
@@ -28,14 +26,11 @@ constexpr float kSlideInStart = 2.5f;
 constexpr float kSlideInEnd = 5.5f;
 constexpr float kSlideOutStart = 6.0f;
 constexpr float kTitleFadeOut = 5.75f;
-constexpr float kFadeRate = 0.8f;
 // The title's top sits this far above the panel's middle on a 600-pixel screen, and
 // proportionally on others.
 constexpr float kTitleRise = 56.44f;
 constexpr float kTitleRiseHeight = 600.0f;
 
-constexpr float kOrbitRadius = 11.0f;
-constexpr float kOrbitHeight = 5.0f;
 constexpr float kBlendEnd = 2.0f;
 constexpr float kStartTargetY = 12.0f;
 
@@ -88,11 +83,11 @@ float scene3Height(float i, float j, float phase) {
 }
 
 float weight22(float i, float j) {
-    return cubeFieldCentreWeight(i, j, kCentre);
+    return cubeFieldCentreWeight(i, j, kFieldCentre);
 }
 
 float shade22(float i, float j, float /*phase*/) {
-    return cubeFieldRingShade(i, j, kCentre);
+    return cubeFieldRingShade(i, j, kFieldCentre);
 }
 
 void scene3Setup() {
@@ -168,8 +163,7 @@ void scene3Update() {
         captionColorSet(demoState.captionSlot1, {0.0f, 0.0f, 0.0f, 1.0f});
     }
     if (after(t, kTitleFadeOut)) {
-        captionColorSet(demoState.captionSlot1,
-                        {0.0f, 0.0f, 0.0f, clamp01(1.0f - (t - kTitleFadeOut) * kFadeRate)});
+        captionColorSet(demoState.captionSlot1, captionFadeOut(t, kTitleFadeOut));
     }
 
     // Until t = 2 the eye blends from its start into the orbit, which it reaches exactly at 2.
@@ -196,8 +190,6 @@ void scene3Update() {
     cubeFieldUpdateHeights(fieldA);
 
     if (after(t, kEnd)) {
-        demoState.sceneNumber = 4;
-        scene3Time = 0.0f;
-        scene4Setup();
+        sceneHandOver(scene3Time, 4, scene4Setup);
     }
 }

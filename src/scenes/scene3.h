@@ -1,6 +1,11 @@
 #pragma once
 // Scene 3: the 44 x 44 field rolls in waves under a circling camera, with three fountains.
 
+// The middle column of the 44 x 44 field, and the camera's orbit about it, which scene 4 continues.
+inline constexpr float kFieldCentre = 22.0f;
+inline constexpr float kOrbitRadius = 11.0f;
+inline constexpr float kOrbitHeight = 5.0f;
+
 extern float scene3Time;
 extern float scene3TitleWidth;
 

@@ -11,14 +11,11 @@ float scene4Time = 0.0f;
 
 namespace {
 
-constexpr float kCentre = 22.0f;
 constexpr float kRingFrequency = 0.33f;
 // The rings grow to full height over the first two seconds of phase.
 constexpr float kRampEnd = 2.0f;
 constexpr float kRingAmplitude = 2.0f;
 
-constexpr float kOrbitRadius = 11.0f;
-constexpr float kOrbitHeight = 5.0f;
 constexpr float kSpiralStart = 6.0f;
 constexpr float kDescentStart = 8.0f;
 constexpr float kFadeStart = 7.75f;
@@ -35,8 +32,8 @@ constexpr float kFadeDuration = 1.25f; // from kFadeStart to kEnd
 } // namespace
 
 float scene4Height(float i, float j, float phase) {
-    const float di = i - kCentre;
-    const float dj = j - kCentre;
+    const float di = i - kFieldCentre;
+    const float dj = j - kFieldCentre;
     const float r = std::sqrt(di * di + dj * dj);
     // The phase enters squared, so the rings run inwards faster and faster.
     const float e = std::fabs(std::sin((r + phase * phase) * kRingFrequency));
@@ -91,8 +88,6 @@ void scene4Update() {
     cubeFieldUpdateHeights(fieldA);
 
     if (after(t, kEnd)) {
-        demoState.sceneNumber = 5;
-        scene4Time = 0.0f;
-        scene5Setup();
+        sceneHandOver(scene4Time, 5, scene5Setup);
     }
 }

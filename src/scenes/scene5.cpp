@@ -43,7 +43,6 @@ constexpr float kLineDrop = 39.1f;
 
 constexpr float kSettleRate = 30.0f;    // characters per second
 constexpr float kEndSettleRate = 10.0f; // characters per second for "THE END"
-constexpr float kFadeRate = 0.8f;
 
 struct Credit {
     const char* heading;
@@ -88,7 +87,7 @@ void showCredit(const Credit& credit, float lineWidth, float t, float bx, float 
 }
 
 void fadeCredit(float t, float from) {
-    const Color fade{0.0f, 0.0f, 0.0f, clamp01(1.0f - (t - from) * kFadeRate)};
+    const Color fade = captionFadeOut(t, from);
     captionColorSet(demoState.captionSlot1, fade);
     captionColorSet(demoState.captionSlot2, fade);
 }
@@ -219,14 +218,11 @@ void scene5Update() {
             captionColorSet(demoState.captionSlot1, kBlack);
         }
         if (after(t, kEndEnd)) {
-            captionColorSet(demoState.captionSlot1,
-                            {0.0f, 0.0f, 0.0f, clamp01(1.0f - (t - kEndEnd) * kFadeRate)});
+            captionColorSet(demoState.captionSlot1, captionFadeOut(t, kEndEnd));
         }
     }
 
     if (after(t, kEnd)) {
-        scene5Time = 0.0f;
-        demoState.sceneNumber = 1;
-        scene1Setup();
+        sceneHandOver(scene5Time, 1, scene1Setup);
     }
 }

@@ -7,6 +7,8 @@
 
 // Scene time advances by this every update, whatever the real frame time.
 inline constexpr float kFrameStep = 1.0f / 60.0f;
+// Captions fade in and out by this much alpha a second.
+inline constexpr float kCaptionFadeRate = 0.8f;
 
 // Scene rules are windows of scene time, open at both ends: a rule never acts at the exact moment
 // its window opens or closes.
@@ -35,6 +37,19 @@ inline float screenH() {
 // Caption slots of the demo state as list indices (-1 reads as an index every write skips).
 inline uint32_t slotIndex(int32_t slot) {
     return static_cast<uint32_t>(slot);
+}
+
+// Black captions fading out: full at from, gone 1.25 s later.
+inline Color captionFadeOut(float t, float from) {
+    return {0.0f, 0.0f, 0.0f, clamp01(1.0f - (t - from) * kCaptionFadeRate)};
+}
+
+// A scene's end: its clock back to 0, the next scene's number and that scene's set-up, all in the
+// update that ends it.
+inline void sceneHandOver(float& sceneTime, int32_t next, void (*nextSetup)()) {
+    sceneTime = 0.0f;
+    demoState.sceneNumber = next;
+    nextSetup();
 }
 
 // The scenes' captions are always those of the demo's one list.

@@ -92,6 +92,7 @@ int main(int argc, char** argv) {
         pageRefuse(std::string("could not start: ") + platformFailure());
         return 1;
     }
+    demoImageFailuresReport();
     if (request.frame > 0) {
         targetFrame = request.frame;
         emscripten_request_animation_frame_loop(seekFrame, nullptr);

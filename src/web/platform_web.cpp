@@ -6,6 +6,7 @@
 #include <emscripten/html5.h>
 
 #include "app/platform.h"
+#include "app/platform_failure.h"
 #include "render/gl.h"
 #include "stage/demo_state.h"
 
@@ -13,14 +14,8 @@ namespace {
 
 constexpr char kCanvas[] = "#canvas";
 
-char failure[160] = "";
 EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = 0;
 bool escapePressed = false;
-
-bool fail(const char* what) {
-    std::snprintf(failure, sizeof failure, "%s", what);
-    return false;
-}
 
 EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
     if (std::strcmp(event->key, "Escape") != 0) {
@@ -40,18 +35,19 @@ EM_BOOL onClick(int, const EmscriptenMouseEvent*, void*) {
 // A browser gives a smaller drawing buffer than the canvas asks for when it cannot hold it, and
 // would scale every frame to fit: such a size is refused rather than drawn wrong.
 bool drawingBufferHolds(int32_t width, int32_t height) {
-    int drawnWidth = 0;
-    int drawnHeight = 0;
-    emscripten_webgl_get_drawing_buffer_size(context, &drawnWidth, &drawnHeight);
+    int32_t drawnWidth = 0;
+    int32_t drawnHeight = 0;
+    platformDrawableSize(drawnWidth, drawnHeight);
     GLint most[2] = {0, 0};
     glGetIntegerv(GL_MAX_VIEWPORT_DIMS, most);
     if (drawnWidth == width && drawnHeight == height && width <= most[0] && height <= most[1]) {
         return true;
     }
-    std::snprintf(failure, sizeof failure,
+    char line[160];
+    std::snprintf(line, sizeof line,
                   "this browser cannot draw %dx%d pixels (it gives %dx%d, at most %dx%d)", width,
                   height, drawnWidth, drawnHeight, most[0], most[1]);
-    return false;
+    return platformFail(line);
 }
 
 } // namespace
@@ -60,7 +56,7 @@ bool drawingBufferHolds(int32_t width, int32_t height) {
 // otherwise it is width x height. The size is read here once and kept, whatever the window does
 // later. Pacing makes no difference: the browser paces every frame.
 bool platformInit(int32_t width, int32_t height, bool fullScreen, Pacing, Headless) {
-    failure[0] = '\0';
+    platformFailClear();
     const double ratio = emscripten_get_device_pixel_ratio();
     if (fullScreen) {
         double cssWidth = 0.0;
@@ -71,7 +67,7 @@ bool platformInit(int32_t width, int32_t height, bool fullScreen, Pacing, Headle
     }
     if (width <= 0 || height <= 0 ||
         emscripten_set_canvas_element_size(kCanvas, width, height) != EMSCRIPTEN_RESULT_SUCCESS) {
-        return fail("could not size the canvas");
+        return platformFail("could not size the canvas");
     }
     emscripten_set_element_css_size(kCanvas, width / ratio, height / ratio);
 
@@ -85,7 +81,7 @@ bool platformInit(int32_t width, int32_t height, bool fullScreen, Pacing, Headle
     attributes.minorVersion = 0;
     context = emscripten_webgl_create_context(kCanvas, &attributes);
     if (context <= 0) {
-        return fail("could not create a WebGL context");
+        return platformFail("could not create a WebGL context");
     }
     emscripten_webgl_make_context_current(context);
     if (!drawingBufferHolds(width, height)) {
@@ -98,24 +94,12 @@ bool platformInit(int32_t width, int32_t height, bool fullScreen, Pacing, Headle
     return true;
 }
 
-const char* platformFailure() {
-    return failure;
-}
-
 void platformWindowSize(int32_t& width, int32_t& height) {
-    int w = 0;
-    int h = 0;
-    emscripten_get_canvas_element_size(kCanvas, &w, &h);
-    width = w;
-    height = h;
+    emscripten_get_canvas_element_size(kCanvas, &width, &height);
 }
 
 void platformDrawableSize(int32_t& width, int32_t& height) {
-    int w = 0;
-    int h = 0;
-    emscripten_webgl_get_drawing_buffer_size(context, &w, &h);
-    width = w;
-    height = h;
+    emscripten_webgl_get_drawing_buffer_size(context, &width, &height);
 }
 
 // The browser shows the canvas once the frame's callback returns.

@@ -109,12 +109,25 @@ void matrixRotate(Matrix& m, float degrees, float x, float y, float z) {
     matrixMultiply(m, r.data());
 }
 
-// GL takes doubles for these two and Mesa rounds them to floats first.
+namespace {
+
+// The clip volume glFrustum and glOrtho take: GL takes doubles, and Mesa rounds them to floats
+// before any arithmetic.
+struct ClipVolume {
+    float l, r, b, t, n, f;
+};
+
+ClipVolume clipVolumeRounded(double left, double right, double bottom, double top, double nearZ,
+                             double farZ) {
+    return {static_cast<float>(left), static_cast<float>(right), static_cast<float>(bottom),
+            static_cast<float>(top),  static_cast<float>(nearZ), static_cast<float>(farZ)};
+}
+
+} // namespace
+
 void matrixFrustum(Matrix& m, double left, double right, double bottom, double top, double nearZ,
                    double farZ) {
-    const float l = static_cast<float>(left), r = static_cast<float>(right);
-    const float b = static_cast<float>(bottom), t = static_cast<float>(top);
-    const float n = static_cast<float>(nearZ), f = static_cast<float>(farZ);
+    const auto [l, r, b, t, n, f] = clipVolumeRounded(left, right, bottom, top, nearZ, farZ);
     Matrix p{};
     p[0] = (2.0f * n) / (r - l);
     p[5] = (2.0f * n) / (t - b);
@@ -128,9 +141,7 @@ void matrixFrustum(Matrix& m, double left, double right, double bottom, double t
 
 void matrixOrtho(Matrix& m, double left, double right, double bottom, double top, double nearZ,
                  double farZ) {
-    const float l = static_cast<float>(left), r = static_cast<float>(right);
-    const float b = static_cast<float>(bottom), t = static_cast<float>(top);
-    const float n = static_cast<float>(nearZ), f = static_cast<float>(farZ);
+    const auto [l, r, b, t, n, f] = clipVolumeRounded(left, right, bottom, top, nearZ, farZ);
     Matrix p{};
     p[0] = 2.0f / (r - l);
     p[5] = 2.0f / (t - b);
