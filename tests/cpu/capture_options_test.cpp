@@ -74,4 +74,42 @@ TEST(CaptureOptions, FrameListsFlagsDefaultsAndBadArguments) {
     EXPECT_EQ(printable("a\nb\tc\x1b\x7f"), "a\\nb\\tc\\x1b\\x7f");
 }
 
+// A number past the last frame is told as such, with the limit.
+TEST(CaptureOptions, AFramePastTheLastNamesTheLimit) {
+    std::vector<FrameRange> ranges;
+    std::string error;
+    for (const char* text : {"10000001", "1-10000001", "5,99999999999999999999"}) {
+        EXPECT_FALSE(frameListParse(text, ranges, error)) << text;
+        EXPECT_NE(error.find("passes the last frame, 10000000"), std::string::npos) << error;
+    }
+}
+
+// A video where one of the listed stills goes, or named as the stills' folder, is refused, told
+// in one line; a still that is not listed, or another folder's, is no clash.
+TEST(CaptureOptions, AVideoAmongTheStillsIsRefused) {
+    if (*videoUnavailableReason() != '\0') {
+        GTEST_SKIP() << "this build writes no video: " << videoUnavailableReason();
+    }
+    const std::pair<std::vector<const char*>, const char*> cases[] = {
+        {{"--video", "v.mp4", "--out", "v.mp4"}, "is the stills' folder"},
+        {{"--video", "./s/", "--out", "s"}, "is the stills' folder"},
+        {{"--frames", "1-3", "--out", "s", "--video", "s/frame-000002.png"}, "still of frame 2"},
+        {{"--frames", "2", "--out", "./s//", "--video", "s/./frame-000002.png"},
+         "still of frame 2"},
+        {{"--frames", "2", "--out", ".", "--video", "frame-000002.png"}, "still of frame 2"},
+        {{"--frames", "3", "--out", "s", "--video", "s/frame-000002.png"}, nullptr},
+        {{"--frames", "2", "--out", "s", "--video", "t/frame-000002.png"}, nullptr},
+        {{"--frames", "2", "--out", "s", "--video", "s/frame-0000002.png"}, nullptr},
+    };
+    for (const auto& [args, says] : cases) {
+        CaptureOptions options;
+        std::string error;
+        const bool parsed = parse(args, options, error);
+        EXPECT_EQ(parsed, says == nullptr) << testing::PrintToString(args);
+        if (says != nullptr) {
+            EXPECT_NE(error.find(says), std::string::npos) << error;
+        }
+    }
+}
+
 } // namespace

@@ -7,8 +7,8 @@
 namespace {
 
 // Which of a run's outcomes names the exit status and its line: a failure drawing or writing
-// above all, a stop signal over a closed window, and a failed standard output over a stop signal
-// but under a closed window.
+// above all, then a failed standard output, then a stop signal, then a closed window (status 3,
+// a viewer's stop).
 TEST(CaptureRun, TheStatusComesFromTheWeightiestOutcome) {
     const struct {
         const char* failure;
@@ -24,8 +24,8 @@ TEST(CaptureRun, TheStatusComesFromTheWeightiestOutcome) {
         {"", "", SIGTERM, false, 143, "stopped by SIGTERM after frame 7 of 9"},
         {"", "", SIGINT, true, 130, "stopped by SIGINT after frame 7 of 9"},
         {"", "stdout", SIGINT, false, 1, "stdout"},
-        {"", "", 0, true, 1, "the window was closed after frame 7 of 9"},
-        {"", "stdout", 0, true, 1, "the window was closed after frame 7 of 9"},
+        {"", "", 0, true, 3, "the window was closed after frame 7 of 9"},
+        {"", "stdout", 0, true, 1, "stdout"},
         {"", "stdout", 0, false, 1, "stdout"},
     };
     for (const auto& c : cases) {

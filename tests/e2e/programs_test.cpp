@@ -16,6 +16,7 @@
 #include <fstream>
 #include <map>
 #include <regex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -184,6 +185,8 @@ const Destination kDestinations[] = {
     {"link to nothing", "ln -s none @/v.mp4", "--video @/v.mp4", 2, "link to nothing"},
     {"FIFO among the stills", "mkfifo @/frame-000002.png", "--frames 1-3 --out @", 2, "is a FIFO"},
     {"in no folder", "", "--video /dev/null/v.mp4", 2, "not a folder"},
+    {"video among the stills", "", "--out @ --video @/frame-000781.png", 2, "still of frame 781"},
+    {"video as the stills' folder", "", "--out @/v.mp4 --video @/v.mp4", 2, "stills' folder"},
     {"control characters", "", "--frames '1-\n2'", 2, "1-\\n2"},
     {"help to a full standard output", "", "--help >/dev/full", 1,
      "standard output: No space left"},
@@ -367,6 +370,88 @@ TEST(Capture, StopSignalsEndTheRunAfterTheFrameOrAtOnce) {
             EXPECT_NE(line.find("second stop signal, " + name), std::string::npos) << line;
         }
     }
+}
+
+// Closing the capture's window is a viewer's stop: like a stop signal, it keeps a video that
+// plays with exactly the frames encoded, says after which frame, and exits with status 3.
+TEST(Capture, ClosingItsWindowKeepsAPlayableVideo) {
+    const XDisplay x = xOpen();
+    if (x == nullptr) {
+        GTEST_SKIP() << "needs a display";
+    }
+    const std::string dir = freshDir("kiru-capture-closed");
+    fs::create_directories(dir);
+    const pid_t pid =
+        spawn(kCapture + "--size 320x240 --video " + dir + "/v.mp4 2>" + dir + ".stderr");
+    const Window window = windowFind(x.get(), pid);
+    ASSERT_NE(window, 0u) << "no window appeared";
+    ASSERT_TRUE(waitUntil([&] { return begun(dir, "v.mp4"); }, 60s));
+    std::this_thread::sleep_for(500ms);
+    windowEnd(x.get(), window, NoSymbol);
+    EXPECT_EQ(waitExit(pid), 3);
+    const std::string line = oneLine(dir + ".stderr");
+    std::smatch after;
+    ASSERT_TRUE(std::regex_search(line, after,
+                                  std::regex(R"(the window was closed after frame (\d+) of 4023)")))
+        << line;
+    const std::string decoded = decode(dir + "/v.mp4");
+    EXPECT_NE(decoded.find("," + after[1].str() + "\n"), std::string::npos) << decoded;
+    EXPECT_FALSE(begun(dir, "v.mp4"));
+}
+
+// A run killed outright (SIGKILL) leaves its temporary file. The next run into that folder
+// removes the files of kiru-capture's pattern that no live run holds (of the video's name beside
+// the video, of any still's name beside the stills) and nothing else; a run beside it, writing
+// the same video, leaves its temporary file alone, and it completes.
+TEST(Capture, TheNextRunClearsWhatAKilledRunLeft) {
+    const std::string dir = freshDir("kiru-capture-litter");
+    fs::create_directories(dir);
+    const std::string video = " --video " + dir + "/v.mp4 2>/dev/null";
+    const auto temps = [&] {
+        std::set<std::string> names;
+        for (const auto& [name, what] : snapshot(dir)) {
+            if (name.starts_with(".v.mp4.") && name.size() == std::strlen(".v.mp4.Ab12Cd")) {
+                names.insert(name);
+            }
+        }
+        return names;
+    };
+    const pid_t killed = spawn(kNoDisplay + kCapture + "--size 320x240" + video);
+    ASSERT_TRUE(waitUntil([&] { return begun(dir, "v.mp4"); }, 60s));
+    kill(killed, SIGKILL);
+    EXPECT_EQ(waitExit(killed), 128 + SIGKILL);
+    const std::set<std::string> stale = temps();
+    ASSERT_EQ(stale.size(), 1u);
+    for (const char* name : {".frame-000005.png.Ab12Cd", ".notes.Ab12Cd", ".frame-5.png.Ab12Cd.x",
+                             ".v.mp4.Ab12C", "frame-000005.png.Ab12Cd"}) {
+        std::ofstream(dir + "/" + name) << "left";
+    }
+    // The next run clears the killed one's file as it starts, and writes its own.
+    const pid_t live = spawn(kNoDisplay + kCapture + "--size 320x240 --frames 1-2400" + video);
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            const std::set<std::string> now = temps();
+            return now.size() == 1 && !stale.contains(*now.begin());
+        },
+        60s));
+    const std::set<std::string> own = temps();
+    // A run beside it leaves its file alone.
+    EXPECT_EQ(
+        waitExit(spawn(kNoDisplay + kCapture + "--size 160x120 --frames 1 --out " + dir + video)),
+        0);
+    const std::string state = readFile("/proc/" + std::to_string(live) + "/stat");
+    ASSERT_TRUE(!state.empty() && state.find(") Z") == std::string::npos)
+        << "the live run ended too soon to tell";
+    EXPECT_EQ(temps(), own);
+    EXPECT_EQ(waitExit(live, 300s), 0);
+    EXPECT_TRUE(temps().empty());
+    const auto after = snapshot(dir);
+    for (const char* name :
+         {".notes.Ab12Cd", ".frame-5.png.Ab12Cd.x", ".v.mp4.Ab12C", "frame-000005.png.Ab12Cd"}) {
+        EXPECT_TRUE(after.contains(name)) << name;
+    }
+    EXPECT_FALSE(after.contains(".frame-000005.png.Ab12Cd"));
+    EXPECT_EQ(decode(dir + "/v.mp4").substr(0, 5), "h264,");
 }
 
 // A whole loop through the real frame loop (under the sanitizers too, when the suite is built

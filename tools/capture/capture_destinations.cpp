@@ -129,3 +129,25 @@ bool captureOutputsCheck(const CaptureOptions& options, std::vector<std::string>
     }
     return true;
 }
+
+void captureStaleRemove(const CaptureOptions& options) {
+    namespace fs = std::filesystem;
+    if (!options.outDir.empty()) {
+        tempFilesStaleRemove(options.outDir, [](const std::string& name) {
+            uint32_t frame = 0;
+            const char* digits = name.c_str() + (name.starts_with("frame-") ? 6 : 0);
+            return name.starts_with("frame-") && digitsRead(digits, kMaxCaptureFrame, frame) &&
+                   std::string(digits) == ".png";
+        });
+    }
+    if (!options.videoPath.empty()) {
+        std::error_code code;
+        fs::path video = options.videoPath;
+        if (fs::is_symlink(fs::symlink_status(video, code))) {
+            video = fs::canonical(video, code);
+        }
+        const std::string kept = tempFileNameKept(video.filename().string());
+        const std::string folder = video.has_parent_path() ? video.parent_path().string() : ".";
+        tempFilesStaleRemove(folder, [&](const std::string& name) { return name == kept; });
+    }
+}

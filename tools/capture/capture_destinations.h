@@ -1,6 +1,6 @@
 #pragma once
-// Where kiru-capture's stills and video may go, checked before anything is made: the file system
-// as it is when the run starts.
+// Where kiru-capture's stills and video may go, checked before anything is made (the file system
+// as it is when the run starts), and the litter of killed runs cleared from there.
 
 #include <string>
 #include <vector>
@@ -14,3 +14,8 @@
 // create, outermost first.
 bool captureOutputsCheck(const CaptureOptions& options, std::vector<std::string>& missing,
                          std::string& error);
+
+// Removes what runs killed outright left beside these outputs: the temporary files of the video's
+// name in its folder (its link's target's, for a link) and of any still's name in the stills
+// folder, unless a live run holds them.
+void captureStaleRemove(const CaptureOptions& options);

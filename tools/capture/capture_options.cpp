@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <filesystem>
 
 #include "app/command_line.h"
 #include "capture/video_file.h"
@@ -15,6 +16,39 @@ const char kDescription[] =
 
 std::string sizeText(int32_t width, int32_t height) {
     return std::to_string(width) + "x" + std::to_string(height);
+}
+
+// The same name, as far as the text tells: "./a//b/" is "a/b".
+std::string nameOf(const std::string& path) {
+    std::string name = std::filesystem::path(path).lexically_normal().generic_string();
+    while (name.size() > 1 && name.back() == '/') {
+        name.pop_back();
+    }
+    return name;
+}
+
+// The video must not be written where a still goes, nor over the stills' folder.
+bool outputsApart(const CaptureOptions& options, std::string& error) {
+    if (options.videoPath.empty() || options.outDir.empty()) {
+        return true;
+    }
+    const std::string video = nameOf(options.videoPath);
+    const std::string still = "the video \"" + options.videoPath + "\" is ";
+    if (video == nameOf(options.outDir)) {
+        error = still + "the stills' folder";
+        return false;
+    }
+    const std::string dir = nameOf(options.outDir);
+    const std::string folder = dir == "." ? "" : dir.ends_with('/') ? dir : dir + "/";
+    uint32_t frame = 0;
+    const char* digits = video.c_str() + folder.size() + 6;
+    if (video.starts_with(folder + "frame-") && digitsRead(digits, kMaxCaptureFrame, frame) &&
+        frameListContains(options.frames, frame) &&
+        nameOf(captureFramePath(options.outDir, frame)) == video) {
+        error = still + "the still of frame " + std::to_string(frame);
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -49,6 +83,11 @@ bool frameListParse(const char* text, std::vector<FrameRange>& ranges, std::stri
         if (*text++ != ',') {
             break;
         }
+    }
+    if (*text >= '0' && *text <= '9') { // digitsRead stopped inside a number: past the limit
+        error = std::string("the frame list \"") + start + "\" passes the last frame, " +
+                std::to_string(kMaxCaptureFrame);
+        return false;
     }
     error = std::string("cannot read the frame list \"") + start +
             "\" (expected numbers and ranges like 1-120,480)";
@@ -173,7 +212,7 @@ bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& opti
     } else if (!videoOption->empty() || options.dryRun) {
         options.outDir.clear();
     }
-    return true;
+    return outputsApart(options, error);
 }
 
 std::string captureFramePath(const std::string& dir, uint32_t frame) {

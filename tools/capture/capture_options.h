@@ -31,7 +31,7 @@ inline constexpr int kMaxCrf = 51;
 
 // Parses "1-120,480,900-910" into ranges. False, with a reason, for an empty list or item,
 // anything but digits, '-' and ',', frame 0, a range that runs backwards, or a number past
-// kMaxCaptureFrame.
+// kMaxCaptureFrame (the reason then names the limit).
 bool frameListParse(const char* text, std::vector<FrameRange>& ranges, std::string& error);
 
 bool frameListContains(const std::vector<FrameRange>& ranges, uint32_t frame);
@@ -52,7 +52,8 @@ struct CaptureOptions {
 // Parses the arguments (argv[0] is the program). False, with the reason in message, for an
 // unknown flag or argument, a missing value, a size that is not two positive multiples of 4 up
 // to 16384 joined by 'x', a video frame larger than kMaxVideoMacroblocks, a bad frame list, a
-// CRF outside 0..kMaxCrf, or --dry-run with an output.
+// CRF outside 0..kMaxCrf, --dry-run with an output, or a video named as the stills' folder or as
+// one of the listed stills (by the names' text: links are capture_destinations.h's).
 // With --help, true with options.help set and the usage in message. Touches no file: the
 // outputs are capture_destinations.h's to check.
 bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& options,

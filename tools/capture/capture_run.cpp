@@ -186,8 +186,10 @@ void captureFinish(const CaptureOptions& options, CaptureWorker* worker, VideoFi
     if (worker != nullptr && !worker->finish(error) && end.failure.empty()) {
         end.failure = error;
     }
-    // A stop before the first frame leaves no video to keep: what was there stays.
-    const bool videoKept = stopSignalNumber() == 0 || video.frames() > 0;
+    // A stop (a signal or the window's close) before the first frame leaves no video to keep:
+    // what was there stays.
+    const bool stopped = stopSignalNumber() != 0 || !demoState.running;
+    const bool videoKept = !stopped || video.frames() > 0;
     if (!options.videoPath.empty() && end.failure.empty() && videoKept && !video.finish(error)) {
         end.failure = error;
     }
@@ -195,26 +197,26 @@ void captureFinish(const CaptureOptions& options, CaptureWorker* worker, VideoFi
     end.windowClosed = !demoState.running;
 }
 
-void captureStatsPrint(const CaptureEnd& end) {
+void captureStatsPrint(const CaptureOptions& options, const CaptureEnd& end) {
+    if (!options.stats) {
+        return;
+    }
     std::printf("%u frames in %.3f s, %.3f s of processor time\n", end.listed,
                 end.firstListed ? secondsSince(*end.firstListed) : 0.0,
                 end.firstListed ? processorSeconds() - end.processorAtFirst : 0.0);
 }
 
 CaptureStatus captureStatus(const CaptureEnd& end) {
-    if (!end.failure.empty()) {
-        return {kFailure, end.failure};
-    }
     const std::string when = std::to_string(end.played) + " of " + std::to_string(end.last);
-    if (end.stopSignal != 0 && end.outputFailure.empty()) {
+    if (!end.failure.empty() || !end.outputFailure.empty()) {
+        return {kFailure, !end.failure.empty() ? end.failure : end.outputFailure};
+    }
+    if (end.stopSignal != 0) {
         return {128 + end.stopSignal,
                 "stopped by " + stopSignalName(end.stopSignal) + " after frame " + when};
     }
-    if (end.stopSignal == 0 && end.windowClosed) {
-        return {kFailure, "the window was closed after frame " + when};
-    }
-    if (!end.outputFailure.empty()) {
-        return {kFailure, end.outputFailure};
+    if (end.windowClosed) {
+        return {kWindowClosed, "the window was closed after frame " + when};
     }
     return {};
 }

@@ -14,9 +14,11 @@
 class CaptureWorker;
 class VideoFile;
 
-// Exit statuses besides 0 and 128 + a stop signal's number.
+// Exit statuses besides 0 and 128 + a stop signal's number. kFailure: the unfinished file is
+// removed; kWindowClosed: a viewer's stop, which like a stop signal keeps what was written.
 inline constexpr int kFailure = 1;
 inline constexpr int kBadArguments = 2;
+inline constexpr int kWindowClosed = 3;
 
 // Prints "kiru-capture: MESSAGE" (control characters escaped), removes the empty folders the
 // run made, and returns status.
@@ -75,14 +77,13 @@ CaptureEnd capturePlay(const CaptureOptions& options, CaptureWorker* worker, Pro
 void captureFinish(const CaptureOptions& options, CaptureWorker* worker, VideoFile& video,
                    CaptureEnd& end);
 
-// --stats: "N frames in S s, P s of processor time" on standard output.
-void captureStatsPrint(const CaptureEnd& end);
+// With --stats, "N frames in S s, P s of processor time" on standard output.
+void captureStatsPrint(const CaptureOptions& options, const CaptureEnd& end);
 
 struct CaptureStatus {
     int status = 0;
     std::string message; // the one line that says why, unless status is 0
 };
-// A failure while drawing or writing comes first (1); then, after a stop signal, a failed
-// standard output (1) over the stop itself (128 + its number); without one, a closed window
-// (1) over a failed standard output (1).
+// A failure while drawing or writing comes first (1), then a failed standard output (1), then a
+// stop: a stop signal (128 + its number) or else a closed window (kWindowClosed).
 CaptureStatus captureStatus(const CaptureEnd& end);

@@ -3,7 +3,9 @@
 // be written. The system calls themselves are capture_system_platform.h's.
 #include "capture/capture_system.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -27,6 +29,12 @@ struct Slot {
 };
 constexpr int kSlots = 4;
 Slot slots[kSlots];
+
+// Tries at a temporary file when a clean-up of another run removed the one just made (stale to
+// it in the instant before the lock).
+constexpr int kCreateTries = 8;
+// ".NAME." and the six characters that make the name unique.
+constexpr size_t kUniqueChars = 6;
 
 // The folders captureFoldersMake made, outermost first; the handler reads the first
 // foldersMade of them. The list is set before the first folder is made and never changes after.
@@ -76,6 +84,40 @@ void slotRelease(TempFile& temp) {
         slots[temp.slot].state.store(kFree);
         temp.slot = -1;
     }
+}
+
+void lockRelease(TempFile& temp) {
+    if (temp.lock >= 0) {
+        platformLockRelease(temp.lock);
+        temp.lock = -1;
+    }
+}
+
+// Makes the file that the pattern names, in name, and locks it; false with errno's reason.
+bool lockedFileCreate(const std::string& pattern, char* name, TempFile& temp, std::string& reason) {
+    for (int attempt = 0; attempt < kCreateTries; ++attempt) {
+        std::memcpy(name, pattern.c_str(), pattern.size() + 1);
+        const int fd = platformUniqueFileCreate(name);
+        if (fd < 0) {
+            break;
+        }
+        temp.lock = platformLockTake(name);
+        const bool held = temp.lock >= 0 && platformLockNames(temp.lock, name);
+        if (held && (temp.file = platformStreamOpen(fd)) != nullptr) {
+            return true;
+        }
+        reason = std::strerror(errno);
+        lockRelease(temp);
+        platformDescriptorClose(fd);
+        platformFileRemove(name);
+        if (held) {
+            return false;
+        }
+        // Not held: another run's clean-up took the file for stale in the instant before the
+        // lock, or the lock failed; a new name settles the first.
+    }
+    reason = std::strerror(errno);
+    return false;
 }
 
 bool reasonOf(int code, std::string& reason) {
@@ -154,7 +196,7 @@ bool tempFileCreate(const std::string& destination, TempFile& temp, std::string&
     }
     const std::string folder = target.has_parent_path() ? target.parent_path().string() : ".";
     const std::string pattern =
-        folder + "/." + target.filename().string().substr(0, kNameKept) + ".XXXXXX";
+        folder + "/." + tempFileNameKept(target.filename().string()) + ".XXXXXX";
     if (pattern.size() >= kPathBytes) {
         reason = std::strerror(ENAMETOOLONG);
         return false;
@@ -162,15 +204,7 @@ bool tempFileCreate(const std::string& destination, TempFile& temp, std::string&
     temp.slot = slotClaim();
     char local[kPathBytes];
     char* name = temp.slot >= 0 ? slots[temp.slot].path : local;
-    std::memcpy(name, pattern.c_str(), pattern.size() + 1);
-    const int fd = platformUniqueFileCreate(name);
-    temp.file = fd >= 0 ? platformStreamOpen(fd) : nullptr;
-    if (temp.file == nullptr) {
-        reason = std::strerror(errno);
-        if (fd >= 0) {
-            platformDescriptorClose(fd);
-            platformFileRemove(name);
-        }
+    if (!lockedFileCreate(pattern, name, temp, reason)) {
         slotRelease(temp);
         return false;
     }
@@ -212,6 +246,7 @@ bool tempFileCommit(TempFile& temp, std::string& reason) {
         tempFileDiscard(temp);
         return false;
     }
+    lockRelease(temp);
     slotRelease(temp);
     temp.path.clear();
     return true;
@@ -224,5 +259,36 @@ void tempFileDiscard(TempFile& temp) {
         platformFileRemove(temp.path.c_str());
         temp.path.clear();
     }
+    lockRelease(temp);
     slotRelease(temp);
+}
+
+std::string tempFileNameKept(const std::string& name) {
+    return name.substr(0, kNameKept);
+}
+
+void tempFilesStaleRemove(const std::string& folder,
+                          const std::function<bool(const std::string& name)>& ours) {
+    std::vector<std::string> found;
+    std::error_code code;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, code)) {
+        const std::string name = entry.path().filename().string();
+        const size_t dot = name.size() - kUniqueChars - 1;
+        const auto unique = name.end() - static_cast<std::ptrdiff_t>(kUniqueChars);
+        if (name.size() > kUniqueChars + 2 && name[0] == '.' && name[dot] == '.' &&
+            std::all_of(unique, name.end(), [](char c) { return std::isalnum(c & 0xff); }) &&
+            ours(name.substr(1, dot - 1))) {
+            found.push_back(folder + "/" + name);
+        }
+    }
+    for (const std::string& path : found) {
+        const intptr_t lock = platformLockTake(path.c_str());
+        if (lock < 0) {
+            continue; // a live run's, or no longer a plain file
+        }
+        if (platformLockNames(lock, path.c_str())) {
+            platformFileRemove(path.c_str());
+        }
+        platformLockRelease(lock);
+    }
 }

@@ -5,6 +5,7 @@
 // "handler-safe" touch only the system and may be made from the stop-signal handler.
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -37,6 +38,14 @@ int platformUniqueFileCreate(char* name);
 // The descriptor as a binary stream for writing; null with errno set.
 FILE* platformStreamOpen(int fd);
 void platformDescriptorClose(int fd);
+
+// The advisory lock that marks a temporary file as a live run's: opens the regular file at path
+// (a link is not followed) and locks it without waiting. The handle, or -1 when another process
+// holds the lock or the file cannot be opened. A process that ends, however it ends, lets go.
+intptr_t platformLockTake(const char* path);
+void platformLockRelease(intptr_t lock);
+// Whether path still names the file that lock holds (not a newer file of that name).
+bool platformLockNames(intptr_t lock, const char* path);
 
 // Handler-safe: each returns false when the system refused.
 bool platformFileRemove(const char* path);

@@ -3,6 +3,7 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -83,6 +84,30 @@ FILE* platformStreamOpen(int fd) {
 
 void platformDescriptorClose(int fd) {
     close(fd);
+}
+
+// flock's lock belongs to this open of the file, so it stays while FFmpeg or the stream opens
+// and closes the file on descriptors of their own (a POSIX record lock would not).
+intptr_t platformLockTake(const char* path) {
+    const int fd = open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat info {};
+    if (fd >= 0 &&
+        (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flock(fd, LOCK_EX | LOCK_NB) != 0)) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+void platformLockRelease(intptr_t lock) {
+    close(static_cast<int>(lock));
+}
+
+bool platformLockNames(intptr_t lock, const char* path) {
+    struct stat held {};
+    struct stat named {};
+    return fstat(static_cast<int>(lock), &held) == 0 && lstat(path, &named) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
 }
 
 bool platformFileRemove(const char* path) {

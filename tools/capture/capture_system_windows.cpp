@@ -21,6 +21,15 @@ constexpr int kNameTries = 100;
 constexpr unsigned kUniqueMask = 0xffffffu;
 constexpr unsigned kNameSpread = 2654435761u; // Knuth's multiplicative hash, spreading tries apart
 constexpr double kHundredNanoseconds = 1e-7;
+// Windows' byte-range locks bar other handles from the bytes locked, this process's own too, so
+// the lock takes one byte far past the end of any frame or video.
+constexpr DWORD kLockOffsetHigh = 0x7fffffff;
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+HANDLE handleOpen(const char* path, DWORD access) {
+    return CreateFileA(path, access, kShareAll, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
 
 double seconds(const FILETIME& time) {
     ULARGE_INTEGER value;
@@ -111,6 +120,41 @@ bool platformRenameOver(const char* from, const char* to, std::string& reason) {
         return false;
     }
     return true;
+}
+
+intptr_t platformLockTake(const char* path) {
+    HANDLE file = handleOpen(path, GENERIC_READ);
+    if (file == INVALID_HANDLE_VALUE) {
+        return -1;
+    }
+    OVERLAPPED at{};
+    at.OffsetHigh = kLockOffsetHigh;
+    const DWORD flags = LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY;
+    if (GetFileType(file) != FILE_TYPE_DISK || LockFileEx(file, flags, 0, 1, 0, &at) == 0) {
+        CloseHandle(file);
+        return -1;
+    }
+    return reinterpret_cast<intptr_t>(file);
+}
+
+void platformLockRelease(intptr_t lock) {
+    CloseHandle(reinterpret_cast<HANDLE>(lock));
+}
+
+bool platformLockNames(intptr_t lock, const char* path) {
+    HANDLE named = handleOpen(path, 0);
+    if (named == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    BY_HANDLE_FILE_INFORMATION held{};
+    BY_HANDLE_FILE_INFORMATION now{};
+    const bool same = GetFileInformationByHandle(reinterpret_cast<HANDLE>(lock), &held) != 0 &&
+                      GetFileInformationByHandle(named, &now) != 0 &&
+                      held.dwVolumeSerialNumber == now.dwVolumeSerialNumber &&
+                      held.nFileIndexHigh == now.nFileIndexHigh &&
+                      held.nFileIndexLow == now.nFileIndexLow;
+    CloseHandle(named);
+    return same;
 }
 
 bool platformFileRemove(const char* path) {

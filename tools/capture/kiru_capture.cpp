@@ -35,6 +35,7 @@ int main(int argc, char* argv[]) {
     }
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     stopSignalsCatch();
+    captureStaleRemove(options);
     VideoFile video;
     if (!captureFoldersMake(folders, text) || !captureOpen(options, video, text)) {
         return captureQuit(kFailure, text);
@@ -47,9 +48,7 @@ int main(int argc, char* argv[]) {
     Progress progress = progressStart(options.frames, frameListLast(options.frames));
     CaptureEnd end = capturePlay(options, worker ? &*worker : nullptr, progress);
     captureFinish(options, worker ? &*worker : nullptr, video, end);
-    if (options.stats) {
-        captureStatsPrint(end);
-    }
+    captureStatsPrint(options, end);
     if (!standardOutputClose(text)) {
         end.outputFailure = text;
     }
