@@ -4,7 +4,6 @@
 #include <tuple>
 
 #include "capture/capture_options.h"
-#include "capture/frame_grab.h"
 #include "capture/video_file.h"
 
 namespace {
@@ -75,23 +74,41 @@ TEST(CaptureOptions, FrameListsFlagsDefaultsAndBadArguments) {
     EXPECT_EQ(printable("a\nb\tc\x1b\x7f"), "a\\nb\\tc\\x1b\\x7f");
 }
 
-// A frame must fit the largest viewport, the largest colour buffer where the GL says, and the
-// drawable the window got; the message names the limit passed.
-TEST(CaptureOptions, FramesMustFitTheGlLimitsAndTheDrawable) {
-    const struct {
-        FrameLimits limits;
-        const char* says;
-    } cases[] = {
-        {{800, 600, 800, 800, 600}, ""},
-        {{16384, 16384, 0, 800, 600}, ""}, // no framebuffer objects: no colour buffer limit
-        {{796, 16384, 16384, 800, 600}, "the largest viewport here is 796x16384"},
-        {{16384, 596, 16384, 800, 600}, "the largest viewport here is 16384x596"},
-        {{16384, 16384, 796, 800, 600}, "the largest colour buffer here is 796x796"},
-        {{16384, 16384, 16384, 800, 596}, "the window got a drawable of 800x596"},
-        {{16384, 16384, 16384, 804, 600}, "the window got a drawable of 804x600"},
+// A number past the last frame is told as such, with the limit.
+TEST(CaptureOptions, AFramePastTheLastNamesTheLimit) {
+    std::vector<FrameRange> ranges;
+    std::string error;
+    for (const char* text : {"10000001", "1-10000001", "5,99999999999999999999"}) {
+        EXPECT_FALSE(frameListParse(text, ranges, error)) << text;
+        EXPECT_NE(error.find("passes the last frame, 10000000"), std::string::npos) << error;
+    }
+}
+
+// A video where one of the listed stills goes, or named as the stills' folder, is refused, told
+// in one line; a still that is not listed, or another folder's, is no clash.
+TEST(CaptureOptions, AVideoAmongTheStillsIsRefused) {
+    if (*videoUnavailableReason() != '\0') {
+        GTEST_SKIP() << "this build writes no video: " << videoUnavailableReason();
+    }
+    const std::pair<std::vector<const char*>, const char*> cases[] = {
+        {{"--video", "v.mp4", "--out", "v.mp4"}, "is the stills' folder"},
+        {{"--video", "./s/", "--out", "s"}, "is the stills' folder"},
+        {{"--frames", "1-3", "--out", "s", "--video", "s/frame-000002.png"}, "still of frame 2"},
+        {{"--frames", "2", "--out", "./s//", "--video", "s/./frame-000002.png"},
+         "still of frame 2"},
+        {{"--frames", "2", "--out", ".", "--video", "frame-000002.png"}, "still of frame 2"},
+        {{"--frames", "3", "--out", "s", "--video", "s/frame-000002.png"}, nullptr},
+        {{"--frames", "2", "--out", "s", "--video", "t/frame-000002.png"}, nullptr},
+        {{"--frames", "2", "--out", "s", "--video", "s/frame-0000002.png"}, nullptr},
     };
-    for (const auto& [limits, says] : cases) {
-        EXPECT_EQ(frameLimitProblem(limits, 800, 600), says);
+    for (const auto& [args, says] : cases) {
+        CaptureOptions options;
+        std::string error;
+        const bool parsed = parse(args, options, error);
+        EXPECT_EQ(parsed, says == nullptr) << testing::PrintToString(args);
+        if (says != nullptr) {
+            EXPECT_NE(error.find(says), std::string::npos) << error;
+        }
     }
 }
 

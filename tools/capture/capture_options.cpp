@@ -1,12 +1,10 @@
 #include "capture/capture_options.h"
 
 #include <CLI/CLI.hpp>
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
 #include "app/command_line.h"
-#include "capture/capture_system.h"
 #include "capture/video_file.h"
 
 namespace {
@@ -16,91 +14,39 @@ const char kDescription[] =
     "stills, as an H.264 MP4 video at 60 frames per second, or both. With no display it\n"
     "renders through SDL's offscreen (EGL) driver.";
 
-// Appends to missing the folders to make for dir; false with a reason when they cannot be.
-bool folderCheck(const std::string& dir, std::vector<std::string>& missing, std::string& error) {
-    namespace fs = std::filesystem;
-    std::string existing = dir[0] == '/' ? "/" : ".";
-    bool absent = false;
-    for (size_t slash = dir.find('/', 1);; slash = dir.find('/', slash + 1)) {
-        const std::string part = dir.substr(0, slash);
-        std::error_code code;
-        const fs::file_status status = absent ? fs::file_status{} : fs::status(part, code);
-        if (!absent && fs::exists(status)) {
-            if (!fs::is_directory(status)) {
-                error = "\"" + part + "\" is not a folder";
-                return false;
-            }
-            existing = part;
-        } else if (!absent && code != std::errc::no_such_file_or_directory) {
-            error = "cannot use the folder \"" + part + "\": " + code.message();
-            return false;
-        } else {
-            absent = true;
-            missing.push_back(part);
-        }
-        if (slash == std::string::npos) {
-            break;
-        }
+std::string sizeText(int32_t width, int32_t height) {
+    return std::to_string(width) + "x" + std::to_string(height);
+}
+
+// The same name, as far as the text tells: "./a//b/" is "a/b".
+std::string nameOf(const std::string& path) {
+    std::string name = std::filesystem::path(path).lexically_normal().generic_string();
+    while (name.size() > 1 && name.back() == '/') {
+        name.pop_back();
     }
-    std::string reason;
-    if (!folderWritable(existing, reason)) {
-        error = "cannot write into \"" + existing + "\": " + reason;
+    return name;
+}
+
+// The video must not be written where a still goes, nor over the stills' folder.
+bool outputsApart(const CaptureOptions& options, std::string& error) {
+    if (options.videoPath.empty() || options.outDir.empty()) {
+        return true;
+    }
+    const std::string video = nameOf(options.videoPath);
+    const std::string still = "the video \"" + options.videoPath + "\" is ";
+    if (video == nameOf(options.outDir)) {
+        error = still + "the stills' folder";
         return false;
     }
-    return true;
-}
-
-// Why the file cannot be written, "" when it can: only a new name, or a regular file (or a link
-// to one) that may be written, is replaced. Devices, FIFOs, sockets and folders are never opened
-// or replaced, and a link to nothing is left alone rather than replaced by the file.
-std::string destinationProblem(const std::string& path) {
-    namespace fs = std::filesystem;
-    std::error_code code;
-    const bool link = fs::is_symlink(fs::symlink_status(path, code));
-    const fs::file_status status = fs::status(path, code);
-    std::string reason;
-    switch (status.type()) {
-    case fs::file_type::not_found:
-        return link ? "is a symbolic link to nothing" : "";
-    case fs::file_type::regular:
-        return fileWritable(path, reason) ? "" : "cannot be written: " + reason;
-    case fs::file_type::directory:
-        return "is a folder";
-    case fs::file_type::fifo:
-        return "is a FIFO";
-    case fs::file_type::block:
-    case fs::file_type::character:
-        return "is a device";
-    case fs::file_type::socket:
-        return "is a socket";
-    default:
-        return "cannot be used: " + code.message();
-    }
-}
-
-// The problem as told: what a thing is that cannot be written says what can be.
-std::string told(const std::string& problem) {
-    return problem.starts_with("is ") ? problem + " (only a new name or a regular file is written)"
-                                      : problem;
-}
-
-// The listed stills that already exist in dir must be files that can be replaced.
-bool stillsCheck(const std::string& dir, const std::vector<FrameRange>& frames,
-                 std::string& error) {
-    namespace fs = std::filesystem;
-    std::error_code code;
-    for (const fs::directory_entry& entry : fs::directory_iterator(dir, code)) {
-        const std::string name = entry.path().filename().string();
-        uint32_t frame = 0;
-        const char* digits = name.c_str() + (name.starts_with("frame-") ? 6 : 0);
-        if (name.starts_with("frame-") && digitsRead(digits, kMaxCaptureFrame, frame) &&
-            frameListContains(frames, frame) && captureFramePath(dir, frame) == dir + "/" + name) {
-            const std::string problem = destinationProblem(dir + "/" + name);
-            if (!problem.empty()) {
-                error = "the still \"" + dir + "/" + name + "\" " + told(problem);
-                return false;
-            }
-        }
+    const std::string dir = nameOf(options.outDir);
+    const std::string folder = dir == "." ? "" : dir.ends_with('/') ? dir : dir + "/";
+    uint32_t frame = 0;
+    const char* digits = video.c_str() + folder.size() + 6;
+    if (video.starts_with(folder + "frame-") && digitsRead(digits, kMaxCaptureFrame, frame) &&
+        frameListContains(options.frames, frame) &&
+        nameOf(captureFramePath(options.outDir, frame)) == video) {
+        error = still + "the still of frame " + std::to_string(frame);
+        return false;
     }
     return true;
 }
@@ -138,6 +84,11 @@ bool frameListParse(const char* text, std::vector<FrameRange>& ranges, std::stri
             break;
         }
     }
+    if (*text >= '0' && *text <= '9') { // digitsRead stopped inside a number: past the limit
+        error = std::string("the frame list \"") + start + "\" passes the last frame, " +
+                std::to_string(kMaxCaptureFrame);
+        return false;
+    }
     error = std::string("cannot read the frame list \"") + start +
             "\" (expected numbers and ranges like 1-120,480)";
     return false;
@@ -171,26 +122,32 @@ bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& opti
     std::string size;
     std::string frames;
     std::string out;
-    auto* sizeOption =
-        app.add_option("--size", size, "window size, multiples of 4 (default 800x600)")
-            ->type_name("WxH");
+    const std::string loop = "1-" + std::to_string(kLoopFrames);
+    const std::string sizeHelp = "window size, multiples of " +
+                                 std::to_string(kWindowSideMultiple) + " (default " +
+                                 sizeText(kDefaultWidth, kDefaultHeight) + ")";
+    auto* sizeOption = app.add_option("--size", size, sizeHelp)->type_name("WxH");
     auto* framesOption = app.add_option("--frames", frames,
                                         "frames to write, counted from 1, like 1-120,480,900-910;\n"
                                         "they play in frame order, each once, whatever the\n"
-                                        "list's order (default 1; with --video one whole loop,\n"
-                                        "1-4023)")
+                                        "list's order (default 1; with --video one whole loop,\n" +
+                                            loop + ")")
                              ->type_name("LIST");
     auto* outOption = app.add_option("--out", out,
                                      "folder for frame-000123.png stills\n"
-                                     "(default capture, none with --video alone)")
+                                     "(default " +
+                                         CaptureOptions{}.outDir + ", none with --video alone)")
                           ->type_name("DIR");
-    auto* videoOption = app.add_option("--video", options.videoPath,
-                                       "H.264 MP4 at 60 fps, one video frame per listed frame;\n"
-                                       "at most 139264 16 x 16 macroblocks a frame (8192x4352)")
-                            ->type_name("FILE");
+    auto* videoOption =
+        app.add_option("--video", options.videoPath,
+                       "H.264 MP4 at 60 fps, one video frame per listed frame;\nat most " +
+                           std::to_string(kMaxVideoMacroblocks) + " 16 x 16 macroblocks a frame (" +
+                           sizeText(kMaxVideoExampleWidth, kMaxVideoExampleHeight) + ")")
+            ->type_name("FILE");
     app.add_option("--crf", options.crf,
-                   "video quality, x264's constant rate factor: 0 (lossless)\n"
-                   "to 51, lower is better (default 18)")
+                   "video quality, x264's constant rate factor: 0 (lossless)\nto " +
+                       std::to_string(kMaxCrf) + ", lower is better (default " +
+                       std::to_string(kDefaultCrf) + ")")
         ->type_name("N");
     app.add_flag("--dry-run", options.dryRun,
                  "play the listed frames; read back and write nothing");
@@ -209,8 +166,9 @@ bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& opti
         error = "unknown argument \"" + app.remaining().front() + "\"";
         return false;
     }
-    if (options.crf < 0 || options.crf > 51) {
-        error = "--crf takes 0 to 51, not " + std::to_string(options.crf);
+    if (options.crf < 0 || options.crf > kMaxCrf) {
+        error =
+            "--crf takes 0 to " + std::to_string(kMaxCrf) + ", not " + std::to_string(options.crf);
         return false;
     }
     if (!videoOption->empty() && *videoUnavailableReason() != '\0') {
@@ -227,10 +185,11 @@ bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& opti
     }
     const int64_t macroblocks = int64_t{(options.width + 15) / 16} * ((options.height + 15) / 16);
     if (!videoOption->empty() && macroblocks > kMaxVideoMacroblocks) {
-        error = "--size " + std::to_string(options.width) + "x" + std::to_string(options.height) +
+        error = "--size " + sizeText(options.width, options.height) +
                 " is too large for an H.264 video: " + std::to_string(macroblocks) +
                 " macroblocks of 16 x 16 pixels a frame, where the largest level (6.2) allows " +
-                std::to_string(kMaxVideoMacroblocks) + ", as in 8192x4352";
+                std::to_string(kMaxVideoMacroblocks) + ", as in " +
+                sizeText(kMaxVideoExampleWidth, kMaxVideoExampleHeight);
         return false;
     }
     if (!framesOption->empty()) {
@@ -253,38 +212,7 @@ bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& opti
     } else if (!videoOption->empty() || options.dryRun) {
         options.outDir.clear();
     }
-    return true;
-}
-
-bool captureOutputsCheck(const CaptureOptions& options, std::vector<std::string>& missing,
-                         std::string& error) {
-    missing.clear();
-    if (!options.outDir.empty() && (!folderCheck(options.outDir, missing, error) ||
-                                    !stillsCheck(options.outDir, options.frames, error))) {
-        return false;
-    }
-    const std::string& video = options.videoPath;
-    if (video.empty()) {
-        return true;
-    }
-    const std::string problem = video.back() == '/' ? "is a folder" : destinationProblem(video);
-    if (!problem.empty()) {
-        error = "the video \"" + video + "\" " + told(problem);
-        return false;
-    }
-    const size_t slash = video.rfind('/');
-    const std::string folder =
-        slash == std::string::npos ? "." : video.substr(0, slash == 0 ? 1 : slash);
-    std::vector<std::string> more;
-    if (!folderCheck(folder, more, error)) {
-        return false;
-    }
-    for (const std::string& part : more) {
-        if (std::find(missing.begin(), missing.end(), part) == missing.end()) {
-            missing.push_back(part);
-        }
-    }
-    return true;
+    return outputsApart(options, error);
 }
 
 std::string captureFramePath(const std::string& dir, uint32_t frame) {

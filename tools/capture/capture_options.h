@@ -18,23 +18,28 @@ struct FrameRange {
 inline constexpr uint32_t kMaxCaptureFrame = kMaxFrame;
 // One whole loop of the five scenes: the default frame list of a video.
 inline constexpr uint32_t kLoopFrames = 4023;
-// The most 16 x 16 macroblocks a frame that H.264's largest level (6.2) allows: 8192 x 4352.
-// x264 would encode larger frames, but as a stream that no level covers.
+// The most 16 x 16 macroblocks a frame that H.264's largest level (6.2) allows, as in its
+// example size. x264 would encode larger frames, but as a stream that no level covers.
 inline constexpr int64_t kMaxVideoMacroblocks = 139264;
-// x264's constant rate factor: 18 is visually lossless for this content.
+inline constexpr int32_t kMaxVideoExampleWidth = 8192;
+inline constexpr int32_t kMaxVideoExampleHeight = 4352;
+static_assert(int64_t{kMaxVideoExampleWidth / 16} * (kMaxVideoExampleHeight / 16) ==
+              kMaxVideoMacroblocks);
+// x264's constant rate factor: 18 is visually lossless for this content; 0 is lossless.
 inline constexpr int kDefaultCrf = 18;
+inline constexpr int kMaxCrf = 51;
 
 // Parses "1-120,480,900-910" into ranges. False, with a reason, for an empty list or item,
 // anything but digits, '-' and ',', frame 0, a range that runs backwards, or a number past
-// kMaxCaptureFrame.
+// kMaxCaptureFrame (the reason then names the limit).
 bool frameListParse(const char* text, std::vector<FrameRange>& ranges, std::string& error);
 
 bool frameListContains(const std::vector<FrameRange>& ranges, uint32_t frame);
 uint32_t frameListLast(const std::vector<FrameRange>& ranges);
 
 struct CaptureOptions {
-    int32_t width = 800;
-    int32_t height = 600;
+    int32_t width = kDefaultWidth;
+    int32_t height = kDefaultHeight;
     std::vector<FrameRange> frames{{1, 1}}; // 1-4023 when a video is asked for
     std::string outDir = "capture";         // "" when only a video is asked for: no stills
     std::string videoPath;                  // "" for no video
@@ -47,18 +52,12 @@ struct CaptureOptions {
 // Parses the arguments (argv[0] is the program). False, with the reason in message, for an
 // unknown flag or argument, a missing value, a size that is not two positive multiples of 4 up
 // to 16384 joined by 'x', a video frame larger than kMaxVideoMacroblocks, a bad frame list, a
-// CRF outside 0..51, or --dry-run with an output.
-// With --help, true with options.help set and the usage in message. Touches no file.
+// CRF outside 0..kMaxCrf, --dry-run with an output, or a video named as the stills' folder or as
+// one of the listed stills (by the names' text: links are capture_destinations.h's).
+// With --help, true with options.help set and the usage in message. Touches no file: the
+// outputs are capture_destinations.h's to check.
 bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& options,
                          std::string& message);
-
-// Checks, without creating anything, that the stills folder and the video can be made: every
-// existing part of their paths is a folder, the nearest existing folder can be written, and the
-// video and the listed stills already there are regular files (or links to them) that can be
-// written, not folders, devices, FIFOs, sockets or links to nothing. missing gets the folders to
-// create, outermost first.
-bool captureOutputsCheck(const CaptureOptions& options, std::vector<std::string>& missing,
-                         std::string& error);
 
 // "DIR/frame-000123.png".
 std::string captureFramePath(const std::string& dir, uint32_t frame);

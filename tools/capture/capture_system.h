@@ -1,10 +1,12 @@
 #pragma once
 // What kiru-capture asks of the operating system: stop signals, processor time, the terminal,
 // writable folders, folders made and removed, and temporary files renamed into place. This unit
-// is the only one that calls the system directly: capture_system.cpp, with capture_system_posix.cpp
-// or capture_system_windows.cpp.
+// is the only one that calls the system directly. Its rules are capture_system.cpp's, the same on
+// every system; the calls that differ are capture_system_platform.h's.
 
+#include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,13 +39,15 @@ bool captureFoldersMake(const std::vector<std::string>& missing, std::string& er
 // Removes those of the folders captureFoldersMake made that are empty, innermost first.
 void captureFoldersRemoveEmpty();
 
-// A new file with a unique name beside its destination, open for writing; it takes the
-// destination's name only when complete, so that nothing at the destination changes before.
+// A new file with a unique name, ".NAME.XXXXXX", beside its destination, open for writing and
+// held with an advisory lock until it is committed or discarded; it takes the destination's name
+// only when complete, so that nothing at the destination changes before.
 struct TempFile {
     std::string path;        // the temporary file's own name
     std::string destination; // the file it becomes (a symbolic link's target, followed)
     FILE* file = nullptr;
     int slot = -1; // its place among the files a second stop signal removes
+    intptr_t lock = -1;
 };
 
 // Creates the temporary file for destination, which must be a regular file (or a link to one)
@@ -57,3 +61,11 @@ bool tempFileClose(TempFile& temp, std::string& reason);
 bool tempFileCommit(TempFile& temp, std::string& reason);
 // Closes and removes the temporary file; the destination is left as it was.
 void tempFileDiscard(TempFile& temp);
+
+// The NAME in the temporary files of a destination named name: the name, cut to what the system
+// allows.
+std::string tempFileNameKept(const std::string& name);
+// Removes the temporary files in folder that runs killed outright left: those whose NAME ours()
+// accepts and whose lock no live process holds. A live run's files are never touched.
+void tempFilesStaleRemove(const std::string& folder,
+                          const std::function<bool(const std::string& name)>& ours);
