@@ -15,12 +15,13 @@ run_packages=(
     libsdl2-dev libsdl2-image-dev libglew-dev libgl-dev
     libgl1-mesa-dri libglx-mesa0 libegl-mesa0
     libavformat-dev libavcodec-dev libswscale-dev libavutil-dev libpng-dev libcli11-dev
+    libwayland-dev
 )
 test_packages=(
     xvfb xauth matchbox-window-manager libx11-dev libxtst-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libfreetype-dev fonts-liberation2 clang-format
-    desktop-file-utils appstream man-db lintian dpkg-dev ffmpeg
+    desktop-file-utils appstream man-db lintian dpkg-dev ffmpeg weston
 )
 package_packages=(dpkg-dev lintian)
 # Debian's Emscripten (it brings clang, lld, binaryen, Node.js and acorn) and stb_image for the

@@ -46,7 +46,9 @@ echo "== Build"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIRU_WERROR=ON >/dev/null
 cmake --build build -j"$jobs"
 echo "== Tests"
-ctest --test-dir build --output-on-failure -j"$jobs" -LE 'browser|wine'
+ctest --test-dir build --output-on-failure -j"$jobs" -LE 'browser|wine|wayland'
+echo "== Native Wayland: weston in its own Xvfb, and weston with no seat"
+ctest --test-dir build --output-on-failure -V -L wayland
 echo "== Benchmarks (a short smoke run)"
 build/bench/kiru_bench --benchmark_min_time=0.01
 

@@ -7,12 +7,16 @@
 #include <string>
 
 #include "app/platform_failure.h"
+#include "app/wayland_seat.h"
 #include "render/gl.h"
 #include "render/resources.h"
 #include "stage/demo_state.h"
 
 namespace {
 
+// Set when the Wayland compositor offers no seat, which SDL 2.26.5 cannot start without.
+bool waylandSeatless = false;
+constexpr char kSeatless[] = "the Wayland compositor has no seat for input, which SDL needs";
 SDL_Window* window = nullptr;
 SDL_Renderer* renderer = nullptr;
 SDL_GLContext glContext = nullptr;
@@ -31,25 +35,48 @@ bool videoDriverBuilt(const char* name) {
     return false;
 }
 
+// Over an empty SDL_VIDEODRIVER too, which would otherwise outrank the hint.
+void driversSet(const char* drivers) {
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, drivers, SDL_HINT_OVERRIDE);
+}
+
 // Unless SDL_VIDEODRIVER names the drivers, a capture with no display named in the environment
 // goes straight to SDL's offscreen driver (not to a console through KMSDRM), and Wayland is left
 // out where it cannot be reached: libwayland would print its own complaint about
 // XDG_RUNTIME_DIR on standard error. A system without X11 or Wayland (Windows) always has its
 // desktop, and SDL's own choice stands.
-void chooseVideoDrivers(Headless headless) {
-    if (SDL_GetHint(SDL_HINT_VIDEODRIVER) != nullptr ||
-        !(videoDriverBuilt("x11") || videoDriverBuilt("wayland"))) {
-        return;
+//
+// A compositor without a seat is left out in the same way (the capture renders offscreen, as with
+// no display), and where SDL_VIDEODRIVER names Wayland the start-up fails before SDL would crash.
+// False then.
+bool chooseVideoDrivers(Headless headless) {
+    waylandSeatless = false;
+    // SDL takes an empty SDL_VIDEODRIVER as none.
+    const char* hint = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    const bool named = hint != nullptr && *hint != '\0';
+    if (named && std::strstr(hint, "wayland") != nullptr &&
+        waylandSeatProbe() == WaylandSeat::Missing) {
+        return platformFail("no display", kSeatless);
+    }
+    if (named || !(videoDriverBuilt("x11") || videoDriverBuilt("wayland"))) {
+        return true;
     }
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     const bool waylandNamed = envSet("WAYLAND_DISPLAY") || envSet("WAYLAND_SOCKET");
     if (headless == Headless::Allowed && !waylandNamed && !envSet("DISPLAY")) {
-        SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
-        return;
+        driversSet("offscreen");
+        return true;
     }
     if (envSet("WAYLAND_SOCKET") || envSet("XDG_RUNTIME_DIR") ||
         (wayland != nullptr && wayland[0] == '/')) {
-        return;
+        waylandSeatless = waylandSeatProbe() == WaylandSeat::Missing;
+        if (!waylandSeatless) {
+            return true;
+        }
+        if (headless == Headless::Allowed && !envSet("DISPLAY")) {
+            driversSet("offscreen");
+            return true;
+        }
     }
     std::string drivers;
     for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
@@ -57,7 +84,8 @@ void chooseVideoDrivers(Headless headless) {
             drivers += (drivers.empty() ? "" : ",") + std::string(SDL_GetVideoDriver(i));
         }
     }
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+    driversSet(drivers.c_str());
+    return true;
 }
 
 bool invisible(const char* driver) {
@@ -99,8 +127,11 @@ void findProgramFolder() {
 bool platformInit(int32_t width, int32_t height, bool fullScreen, Pacing pacing,
                   Headless headless) {
     platformFailClear();
-    const bool driversNamed = SDL_GetHint(SDL_HINT_VIDEODRIVER) != nullptr;
-    chooseVideoDrivers(headless);
+    const char* hint = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    const bool driversNamed = hint != nullptr && *hint != '\0';
+    if (!chooseVideoDrivers(headless)) {
+        return false;
+    }
     const bool paced = pacing != Pacing::Unpaced;
     const Uint32 subsystems = paced ? (SDL_INIT_TIMER | SDL_INIT_VIDEO) : SDL_INIT_VIDEO;
     if (SDL_Init(subsystems) != 0) {
@@ -117,7 +148,10 @@ bool platformInit(int32_t width, int32_t height, bool fullScreen, Pacing pacing,
         }
         if (headless == Headless::Refused) {
             SDL_Quit();
-            return platformFail("no display (SDL found only its offscreen or dummy video driver)");
+            return waylandSeatless
+                       ? platformFail("no display", kSeatless)
+                       : platformFail("no display (SDL found only its offscreen or dummy "
+                                      "video driver)");
         }
     }
     if (paced) {

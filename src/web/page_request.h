@@ -12,7 +12,8 @@ struct PageRequest {
     int32_t height = 0;
 };
 
-// Parses the address's query fields (argv[1] to argv[argc - 1], each "name=value"). Fields other
-// than frame and size are left to the page. False, with one plain line in error, for a frame or
-// size that breaks the rules or is given twice.
+// Parses the address's query fields (argv[1] to argv[argc - 1], each "name=value" as the address
+// holds it, %XX escapes and all). Names and values are percent-decoded; a '+' stays a plus. False,
+// with one plain line in error, for a bad escape (or one of NUL), a field other than frame and
+// size, a field without "=value", or a frame or size that breaks the rules or is given twice.
 bool pageRequestParse(int argc, const char* const* argv, PageRequest& request, std::string& error);

@@ -91,6 +91,7 @@ TEST(BrowserFrames, ABadAddressSaysWhyAndDrawsNothing) {
     for (const auto& [query, says] :
          {std::pair{"frame=0", "bad frame \"0\""},
           {"frame=3&size=801x600", "bad size"},
+          {"frame=%33&foo=bar", "unknown field \"foo\""},
           {"frame=3&size=16384x16384", "this browser cannot draw 16384x16384 pixels"}}) {
         const std::string dom = pageDom(server.port, query);
         const size_t title = dom.find("<title>kiru: ");

@@ -1,0 +1,248 @@
+// The programs on native Wayland: weston nested in a private Xvfb (its x11 back end, which has a
+// seat), and weston's headless back end, which has none. Both run under a private runtime folder.
+#include <gtest/gtest.h>
+
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+constexpr int32_t kWidth = 640;
+constexpr int32_t kHeight = 480;
+constexpr int32_t kOutputWidth = 1024;
+constexpr int32_t kOutputHeight = 768;
+const std::string kSize = "640x480";
+// One frame of each scene.
+const std::vector<int> kStills{170, 780, 1561, 2582, 3122};
+// The shell's background: a colour the demo never draws, so kiru's window stands out.
+constexpr uint8_t kBackground[3] = {0xff, 0x00, 0xff};
+constexpr char kWestonIni[] = "[core]\nidle-time=0\n"
+                              "[shell]\nbackground-image=/nonexistent\n"
+                              "background-color=0xffff00ff\npanel-position=none\n"
+                              "animation=none\nstartup-animation=none\nclose-animation=none\n"
+                              "focus-animation=none\n";
+constexpr char kSocket[] = "kiru-test";
+constexpr int kSceneTwo = 481;
+// Time in the window before the shot: at 60 updates a second, frame 721 of scene 2.
+constexpr auto kIntoSceneTwo = std::chrono::seconds(12);
+
+bool westonInstalled() {
+    return std::system("command -v weston >/dev/null 2>&1") == 0;
+}
+
+// A private runtime folder with weston on its socket; the compositor ends with the object.
+struct Weston {
+    std::string runtime;
+    pid_t pid = 0;
+    Weston(const std::string& name, const std::string& backEnd, const std::string& display) {
+        runtime = freshDir(name);
+        fs::create_directories(runtime);
+        fs::permissions(runtime, fs::perms::owner_all);
+        std::ofstream(runtime + "/weston.ini") << kWestonIni;
+        pid = spawn((display.empty() ? "unset DISPLAY; " : "export DISPLAY=" + display + "; ") +
+                    "export XDG_RUNTIME_DIR=" + runtime + "; exec weston --config=" + runtime +
+                    "/weston.ini --backend=" + backEnd + " --socket=" + kSocket + " --width=" +
+                    std::to_string(kOutputWidth) + " --height=" + std::to_string(kOutputHeight) +
+                    " >" + runtime + "/weston.log 2>&1");
+        waitUntil(
+            [&] {
+                return fs::exists(runtime + "/" + kSocket + ".lock") &&
+                       fs::exists(runtime + "/" + kSocket);
+            },
+            30s);
+    }
+    ~Weston() {
+        kill(pid, SIGTERM);
+        waitExit(pid, 10s);
+    }
+    // Shell text that runs a program on this compositor only, with SDL's Wayland driver.
+    std::string on(bool driverNamed = true) const {
+        return std::string("unset DISPLAY; export XDG_RUNTIME_DIR=") + runtime +
+               " WAYLAND_DISPLAY=" + kSocket + (driverNamed ? " SDL_VIDEODRIVER=wayland" : "") +
+               "; exec ";
+    }
+};
+
+// A private Xvfb for weston's window, so that nothing else on the test display is covered.
+struct Xvfb {
+    std::string name;
+    pid_t pid = 0;
+    Xvfb() {
+        const std::string number = freshDir("kiru-wayland.display");
+        pid = spawn("exec Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp >" + number);
+        waitUntil([&] { return readFile(number).ends_with("\n"); }, 10s);
+        name = ":" + readFile(number).substr(0, readFile(number).size() - 1);
+    }
+    ~Xvfb() {
+        kill(pid, SIGTERM);
+        waitExit(pid, 10s);
+    }
+};
+
+std::string capture(const std::string& how, const std::string& frames, const std::string& dir) {
+    return how + "'" KIRU_CAPTURE_PATH "' --size " + kSize + " --frames " + frames + " --out " +
+           dir + " 2>" + dir + ".stderr";
+}
+
+bool isBackground(const Picture& p, int32_t x, int32_t y) {
+    const uint8_t* rgb = &p.rgb[3 * (y * p.width + x)];
+    return std::equal(rgb, rgb + 3, kBackground);
+}
+
+// kiru's content in weston's output: the box around everything that is not the background, when
+// it is exactly kiru's size; empty otherwise.
+Picture content(const Picture& output) {
+    int32_t left = output.width, top = output.height, right = -1, bottom = -1;
+    for (int32_t y = 0; y < output.height; ++y) {
+        for (int32_t x = 0; x < output.width; ++x) {
+            if (!isBackground(output, x, y)) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        }
+    }
+    Picture inside{kWidth, kHeight, {}};
+    if (right - left + 1 != kWidth || bottom - top + 1 != kHeight) {
+        return {};
+    }
+    for (int32_t y = top; y <= bottom; ++y) {
+        const auto row = output.rgb.begin() + 3 * (y * output.width + left);
+        inside.rgb.insert(inside.rgb.end(), row, row + 3 * kWidth);
+    }
+    return inside;
+}
+
+// The capture writes the same stills on Wayland as with no display at all; and kiru-realtime's
+// window shows the capture's frames: a shot of it seconds into scene 2, where every frame differs,
+// is within 1/255 on average of one frame's still among those it can be showing, and of no other.
+// Escape through weston's keyboard ends the run with status 0.
+TEST(Wayland, CaptureAndWindowShowTheCapturesFramesAndEscapeEndsTheRun) {
+    if (!westonInstalled()) {
+        GTEST_SKIP() << "weston is not installed";
+    }
+    const Xvfb xvfb;
+    XDisplay x = xOpen(xvfb.name.c_str());
+    ASSERT_NE(x, nullptr) << "could not start Xvfb";
+    const Weston weston("kiru-wayland.run", "x11-backend.so", xvfb.name);
+    // Weston's output is the only window on this display.
+    const Window output = windowFind(x.get(), [&](Window w) {
+        return windowState(x.get(), w)
+            .starts_with(std::to_string(kOutputWidth) + "x" + std::to_string(kOutputHeight) + " ");
+    });
+    ASSERT_NE(output, 0u) << readFile(weston.runtime + "/weston.log");
+    // The shell has painted its background once the corner has its colour.
+    ASSERT_TRUE(
+        waitUntil([&] { return isBackground(windowPixels(x.get(), output, 1, 1), 0, 0); }, 30s));
+
+    const std::string dir = freshDir("kiru-wayland-stills");
+    fs::create_directories(dir);
+    std::string frames;
+    for (const int frame : kStills) {
+        frames += (frames.empty() ? "" : ",") + std::to_string(frame);
+    }
+    ASSERT_EQ(waitExit(spawn(capture(weston.on(), frames, dir + "/wayland"))), 0)
+        << readFile(dir + "/wayland.stderr");
+    ASSERT_EQ(
+        waitExit(spawn(capture("unset DISPLAY WAYLAND_DISPLAY; exec ", frames, dir + "/headless"))),
+        0);
+    for (const int frame : kStills) {
+        const Picture still = stillRead(dir + "/wayland", frame);
+        EXPECT_EQ(still.width, kWidth) << "frame " << frame;
+        EXPECT_TRUE(still == stillRead(dir + "/headless", frame)) << "frame " << frame;
+    }
+
+    // No decoration plugin draws around the surface, wherever one is installed.
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point started = Clock::now();
+    const pid_t pid = spawn(weston.on() + "env SDL_VIDEO_WAYLAND_ALLOW_LIBDECOR=0 '" +
+                            KIRU_REALTIME_PATH + "' 640 480 0 2>" + dir + "/realtime.stderr");
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return !content(windowPixels(x.get(), output, kOutputWidth, kOutputHeight)).rgb.empty();
+        },
+        60s))
+        << "no 640x480 window appeared: " << readFile(dir + "/realtime.stderr");
+    // Scene 2 from 8 s on; a slow machine slows the demo down, so later still.
+    std::this_thread::sleep_for(kIntoSceneTwo);
+    const Picture shot = content(windowPixels(x.get(), output, kOutputWidth, kOutputHeight));
+    const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
+    windowEnd(x.get(), output, XK_Escape);
+    EXPECT_EQ(waitExit(pid, 30s), 0) << "Escape: " << readFile(dir + "/realtime.stderr");
+    ASSERT_FALSE(shot.rgb.empty()) << "the window moved or changed size";
+
+    // The demo's clock starts after it was started and a slow frame only slows it down: the frame
+    // shown is at most the wall clock's since then, and one of scene 2 or later.
+    const int latest = static_cast<int>(seconds * 60) + 1;
+    const int first = kSceneTwo;
+    ASSERT_EQ(waitExit(spawn(capture("unset DISPLAY WAYLAND_DISPLAY; exec ",
+                                     std::to_string(first) + "-" + std::to_string(latest),
+                                     dir + "/range"))),
+              0);
+    std::vector<std::pair<double, int>> distances; // mean difference per channel, frame
+    for (int frame = first; frame <= latest; ++frame) {
+        const Picture still = stillRead(dir + "/range", frame);
+        double sum = 0;
+        for (size_t i = 0; i < shot.rgb.size(); ++i) {
+            sum += i < still.rgb.size() ? std::abs(still.rgb[i] - shot.rgb[i]) : 255;
+        }
+        distances.push_back({sum / shot.rgb.size(), frame});
+    }
+    std::sort(distances.begin(), distances.end());
+    std::printf("kiru-realtime on Wayland at %.2f s: frame %d (%.3f/255 on average; the next "
+                "closest, frame %d, %.3f/255)\n",
+                seconds, distances[0].second, distances[0].first, distances[1].second,
+                distances[1].first);
+    EXPECT_LT(distances[0].first, 1.0);
+    EXPECT_GE(distances[1].first, 1.0);
+    x.reset(); // before its server goes
+    fs::remove_all(dir);
+}
+
+// SDL 2.26.5 crashes starting on a compositor without a seat: the capture renders offscreen
+// instead (the same stills), and the demo, with no X display to go to, says so in one line with
+// status 1, as it does when SDL_VIDEODRIVER insists on Wayland.
+TEST(Wayland, WithoutASeatTheCaptureRendersOffscreenAndTheDemoSaysWhy) {
+    if (!westonInstalled()) {
+        GTEST_SKIP() << "weston is not installed";
+    }
+    const Weston weston("kiru-wayland-headless.run", "headless-backend.so", "");
+    const std::string dir = freshDir("kiru-wayland-seatless");
+    fs::create_directories(dir);
+    ASSERT_EQ(waitExit(spawn(capture(weston.on(false), "700", dir + "/wayland"))), 0)
+        << readFile(dir + "/wayland.stderr");
+    EXPECT_EQ(readFile(dir + "/wayland.stderr"), "");
+    ASSERT_EQ(
+        waitExit(spawn(capture("unset DISPLAY WAYLAND_DISPLAY; exec ", "700", dir + "/headless"))),
+        0);
+    EXPECT_TRUE(stillRead(dir + "/wayland", 700) == stillRead(dir + "/headless", 700));
+    const std::string says = "no display (the Wayland compositor has no seat for input";
+    for (const bool driverNamed : {false, true}) {
+        const std::string errors = dir + "/realtime.stderr";
+        EXPECT_EQ(waitExit(spawn(weston.on(driverNamed) + "'" + KIRU_REALTIME_PATH +
+                                 "' 640 480 0 2>" + errors)),
+                  1);
+        EXPECT_EQ(oneLine(errors).rfind("kiru: " + says, 0), 0u) << readFile(errors);
+    }
+    EXPECT_EQ(waitExit(spawn(capture(weston.on(true), "1", dir + "/named"))), 1);
+    EXPECT_EQ(oneLine(dir + "/named.stderr").rfind("kiru-capture: " + says, 0), 0u)
+        << readFile(dir + "/named.stderr");
+    fs::remove_all(dir);
+}
+
+} // namespace
