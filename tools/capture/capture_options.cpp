@@ -8,13 +8,15 @@
 #include "app/command_line.h"
 #include "capture/capture_system.h"
 #include "capture/video_file.h"
+#include "capture/video_format.h"
 
 namespace {
 
 const char kDescription[] =
     "Plays kiru's frames at the fixed 1/60 s step, unpaced, and writes the listed ones as PNG\n"
-    "stills, as an H.264 MP4 video at 60 frames per second, or both. With no display it\n"
-    "renders through SDL's offscreen (EGL) driver.";
+    "stills, as a video at 60 frames per second (H.264 MP4, VP9 WebM or a lossless FFV1\n"
+    "Matroska master, from the name's ending), or both. With no display it renders through\n"
+    "SDL's offscreen (EGL) driver.";
 
 // Appends to missing the folders to make for dir; false with a reason when they cannot be.
 bool folderCheck(const std::string& dir, std::vector<std::string>& missing, std::string& error) {
@@ -185,13 +187,15 @@ bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& opti
                                      "(default capture, none with --video alone)")
                           ->type_name("DIR");
     auto* videoOption = app.add_option("--video", options.videoPath,
-                                       "H.264 MP4 at 60 fps, one video frame per listed frame;\n"
-                                       "at most 139264 16 x 16 macroblocks a frame (8192x4352)")
+                                       "video at 60 fps, one video frame per listed frame:\n"
+                                       ".mp4 H.264 (at most 8192x4352), .webm VP9,\n"
+                                       ".mkv lossless FFV1 in RGB")
                             ->type_name("FILE");
-    app.add_option("--crf", options.crf,
-                   "video quality, x264's constant rate factor: 0 (lossless)\n"
-                   "to 51, lower is better (default 18)")
-        ->type_name("N");
+    auto* crfOption = app.add_option("--crf", options.crf,
+                                     "video quality, the encoder's constant rate factor,\n"
+                                     "lower is better: .mp4 0 (lossless) to 51 (default 18),\n"
+                                     ".webm 0 to 63 (default 31); none for .mkv")
+                          ->type_name("N");
     app.add_flag("--dry-run", options.dryRun,
                  "play the listed frames; read back and write nothing");
     app.add_flag("--stats", options.stats, "print the listed frames' time on standard output");
@@ -209,12 +213,29 @@ bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& opti
         error = "unknown argument \"" + app.remaining().front() + "\"";
         return false;
     }
-    if (options.crf < 0 || options.crf > 51) {
-        error = "--crf takes 0 to 51, not " + std::to_string(options.crf);
-        return false;
-    }
     if (!videoOption->empty() && *videoUnavailableReason() != '\0') {
         error = videoUnavailableReason();
+        return false;
+    }
+    if (!videoOption->empty() && options.videoPath.empty()) {
+        error = "--video needs a file";
+        return false;
+    }
+    // The format comes from the name; --crf is on its encoder's own scale (x264's without one).
+    const VideoFormat* format = videoOption->empty() ? &kVideoMp4 : nullptr;
+    if (format == nullptr && (format = videoFormatOf(options.videoPath, error)) == nullptr) {
+        return false;
+    }
+    if (format->lossless && !crfOption->empty()) {
+        error = std::string("--crf does not apply to the lossless ") + format->ending + " video";
+        return false;
+    }
+    if (crfOption->empty()) {
+        options.crf = format->crfDefault;
+    } else if (options.crf < format->crfLowest || options.crf > format->crfHighest) {
+        error = "--crf takes " + std::to_string(format->crfLowest) + " to " +
+                std::to_string(format->crfHighest) + " for " + format->ending + ", not " +
+                std::to_string(options.crf);
         return false;
     }
     if (options.dryRun && (!outOption->empty() || !videoOption->empty())) {
@@ -226,7 +247,7 @@ bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& opti
         return false;
     }
     const int64_t macroblocks = int64_t{(options.width + 15) / 16} * ((options.height + 15) / 16);
-    if (!videoOption->empty() && macroblocks > kMaxVideoMacroblocks) {
+    if (!videoOption->empty() && format == &kVideoMp4 && macroblocks > kMaxVideoMacroblocks) {
         error = "--size " + std::to_string(options.width) + "x" + std::to_string(options.height) +
                 " is too large for an H.264 video: " + std::to_string(macroblocks) +
                 " macroblocks of 16 x 16 pixels a frame, where the largest level (6.2) allows " +
@@ -239,10 +260,6 @@ bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& opti
         }
     } else if (!videoOption->empty()) {
         options.frames = {{1, kLoopFrames}};
-    }
-    if (!videoOption->empty() && options.videoPath.empty()) {
-        error = "--video needs a file";
-        return false;
     }
     if (!outOption->empty()) {
         if (out.empty()) {

@@ -21,8 +21,6 @@ inline constexpr uint32_t kLoopFrames = 4023;
 // The most 16 x 16 macroblocks a frame that H.264's largest level (6.2) allows: 8192 x 4352.
 // x264 would encode larger frames, but as a stream that no level covers.
 inline constexpr int64_t kMaxVideoMacroblocks = 139264;
-// x264's constant rate factor: 18 is visually lossless for this content.
-inline constexpr int kDefaultCrf = 18;
 
 // Parses "1-120,480,900-910" into ranges. False, with a reason, for an empty list or item,
 // anything but digits, '-' and ',', frame 0, a range that runs backwards, or a number past
@@ -38,7 +36,7 @@ struct CaptureOptions {
     std::vector<FrameRange> frames{{1, 1}}; // 1-4023 when a video is asked for
     std::string outDir = "capture";         // "" when only a video is asked for: no stills
     std::string videoPath;                  // "" for no video
-    int crf = kDefaultCrf;
+    int crf = 18;        // the video encoder's own default when --crf is not given
     bool dryRun = false; // play the listed frames, read back and write nothing
     bool stats = false;  // print the listed frames' time on standard output
     bool help = false;
@@ -46,8 +44,10 @@ struct CaptureOptions {
 
 // Parses the arguments (argv[0] is the program). False, with the reason in message, for an
 // unknown flag or argument, a missing value, a size that is not two positive multiples of 4 up
-// to 16384 joined by 'x', a video frame larger than kMaxVideoMacroblocks, a bad frame list, a
-// CRF outside 0..51, or --dry-run with an output.
+// to 16384 joined by 'x', a video name without one of the three endings of
+// capture/video_format.h, an H.264 frame larger than kMaxVideoMacroblocks, a bad frame list, a
+// CRF outside the video encoder's scale (any --crf for the lossless .mkv), or --dry-run with an
+// output.
 // With --help, true with options.help set and the usage in message. Touches no file.
 bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& options,
                          std::string& message);
