@@ -183,7 +183,7 @@ TEST(Capture, DestinationsAndFailuresLeaveOnlyWholeFiles) {
         {"link to a file", "echo keep >@/t.mp4; ln -s t.mp4 @/v.mp4", "--out @ --video @/v.mp4", 0,
          "", "t.mp4"},
         {"folder", "mkdir @/v.mp4", "--video @/v.mp4", 2, "is a folder"},
-        {"name of a folder", "", "--video @/new/", 2, "is a folder"},
+        {"name of a folder", "", "--video @/new.mp4/", 2, "is a folder"},
         {"FIFO", "mkfifo @/v.mp4", "--video @/v.mp4", 2, "is a FIFO"},
         {"device", "mknod @/v.mp4 c 1 7", "--video @/v.mp4", 2, "is a device"}, // /dev/full's
         {"link to nothing", "ln -s none @/v.mp4", "--video @/v.mp4", 2, "link to nothing"},

@@ -9,6 +9,10 @@ const VideoFormat* videoFormatOf(const std::string& path, std::string& reason) {
     std::string lower = path;
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    // A name ending in '/' names a folder: the destination check says so.
+    while (lower.ends_with('/')) {
+        lower.pop_back();
+    }
     const size_t slash = lower.rfind('/');
     const std::string name = slash == std::string::npos ? lower : lower.substr(slash + 1);
     for (const VideoFormat* format : {&kVideoMp4, &kVideoWebm, &kVideoMkv}) {
