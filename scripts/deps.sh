@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that kiru needs and that are missing.
-# Usage: scripts/deps.sh run|web|test|package|icon   (run: build and start the demo; web: build
-# and serve the web page; test: everything, the test suite and the browser comparison included;
-# package: build the Debian package; icon: make the desktop icons again)
+# Usage: scripts/deps.sh run|web|test|package|icon|farm   (run: build and start the demo; web:
+# build and serve the web page; test: everything, the test suite and the browser comparison
+# included; package: build the Debian package; icon: make the desktop icons again; farm: what
+# scripts/farm.sh runs besides kiru-capture)
 set -euo pipefail
 
 run_packages=(
@@ -15,7 +16,7 @@ test_packages=(
     xvfb xauth matchbox-window-manager libx11-dev libxtst-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libfreetype-dev fonts-liberation2 clang-format
-    desktop-file-utils man-db lintian dpkg-dev ffmpeg
+    desktop-file-utils man-db lintian dpkg-dev ffmpeg parallel
 )
 
 packages=("${run_packages[@]}")
@@ -25,6 +26,8 @@ elif [ "${1:-run}" = package ]; then
     packages+=(dpkg-dev lintian)
 elif [ "${1:-run}" = icon ]; then
     packages+=(netpbm)
+elif [ "${1:-run}" = farm ]; then
+    packages=(parallel ffmpeg)
 fi
 
 # The web page: Debian's Emscripten (it brings clang, lld, binaryen, Node.js and acorn) and

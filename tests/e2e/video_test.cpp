@@ -178,6 +178,67 @@ TEST(Video, EachEndingWritesItsFormatWithEveryFrame) {
     }
 }
 
+// The same frames rendered as three jobs and joined without encoding again make the video of a
+// single run: every frame, frame n at n/60 s, a key frame every 30 (the ranges start on them),
+// no edit list, the index first and each frame as close to its still; the lossless master joins
+// to the stills byte for byte, and each job's stills are those of the single run.
+TEST(Video, AFarmOfThreeJobsJoinsTheVideoOfOneRun) {
+    std::string out;
+    if (shell("command -v parallel", out) != 0) {
+        GTEST_SKIP() << "needs GNU parallel (bash scripts/deps.sh farm)";
+    }
+    const std::string dir = freshDir("kiru-video-farm");
+    fs::create_directories(dir);
+    ASSERT_EQ(shell(kNoDisplay + "exec " + kCapture + "--size " + kSize + " --frames " + kFrames +
+                        " --out " + dir + "/single",
+                    out),
+              0)
+        << out;
+    const std::string farm = kNoDisplay + "KIRU_CAPTURE='" KIRU_CAPTURE_PATH "' exec bash '" +
+                             KIRU_FARM_PATH + "' --jobs 3 -- --size " + kSize + " --frames " +
+                             kFrames;
+    ASSERT_EQ(shell(farm + " --video " + dir + "/f.mp4 --out " + dir + "/stills", out), 0) << out;
+    ASSERT_EQ(shell(farm + " --video " + dir + "/f.mkv", out), 0) << out;
+    EXPECT_TRUE(out.empty()) << out;
+
+    const std::string mp4 = readFile(dir + "/f.mp4");
+    std::vector<std::string> boxes;
+    boxesRead(mp4, 0, mp4.size(), boxes);
+    const auto at = [&](const char* type) {
+        return std::find(boxes.begin(), boxes.end(), type) - boxes.begin();
+    };
+    EXPECT_LT(at("moov"), at("mdat")) << testing::PrintToString(boxes);
+    EXPECT_EQ(at("elst"), static_cast<long>(boxes.size())) << "an edit list";
+    EXPECT_EQ(probe(dir + "/f.mp4", "stream=codec_name,profile,pix_fmt,color_space,r_frame_rate,"
+                                    "time_base,start_time,nb_read_frames"),
+              "h264,High,yuv420p,bt709,60/1,1/60,0.000000,101\n");
+    const auto frames = framesOf(dir + "/f.mp4");
+    ASSERT_EQ(frames.size(), size_t{kCount});
+    for (size_t n = 0; n < frames.size(); ++n) {
+        EXPECT_EQ(frames[n], std::make_pair(static_cast<long>(n), n % 30 == 0 ? 1 : 0)) << n;
+    }
+    const std::string h264 = decodedRgb(dir + "/f.mp4", true);
+    const std::string lossless = decodedRgb(dir + "/f.mkv", false);
+    ASSERT_EQ(h264.size(), kCount * kFrameBytes);
+    ASSERT_EQ(lossless.size(), kCount * kFrameBytes);
+    for (int k = 0; k < kCount; ++k) {
+        const Picture still = stillRead(dir + "/single", kFirst + k);
+        ASSERT_EQ(still.rgb.size(), kFrameBytes) << kFirst + k;
+        EXPECT_EQ(stillRead(dir + "/stills", kFirst + k), still) << kFirst + k;
+        EXPECT_GE(psnr(h264, k, still), 35) << "H.264 frame " << kFirst + k;
+        EXPECT_EQ(lossless.compare(k * kFrameBytes, kFrameBytes,
+                                   reinterpret_cast<const char*>(still.rgb.data()), kFrameBytes),
+                  0)
+            << "frame " << kFirst + k << " of the joined master differs from its still";
+    }
+    // Nothing of the jobs' own is left beside the outputs.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 4);
+    // A job's refusal is the farm's: its one line and status 2, and nothing more is written.
+    EXPECT_EQ(shell(farm + " --crf 52 --video " + dir + "/bad.mp4", out), 2);
+    EXPECT_EQ(out, "kiru-capture: --crf takes 0 to 51 for .mp4, not 52\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 4);
+}
+
 // A name of any other ending is refused before anything starts: status 2, one line naming the
 // three endings, nothing written.
 TEST(Video, OtherNamesAreRefusedBeforeAnythingStarts) {
