@@ -9,7 +9,7 @@ bool isBlank(char c) {
 }
 
 bool windowSideValid(int32_t side) {
-    return side > 0 && side <= kMaxWindowSide && (side & 3) == 0;
+    return side > 0 && side <= kMaxWindowSide && side % kWindowSideMultiple == 0;
 }
 
 } // namespace

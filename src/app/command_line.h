@@ -7,6 +7,8 @@
 inline constexpr int32_t kDefaultWidth = 800;
 inline constexpr int32_t kDefaultHeight = 600;
 inline constexpr int32_t kMaxWindowSide = 16384;
+// Both sides of a window are multiples of this.
+inline constexpr int32_t kWindowSideMultiple = 4;
 // Largest frame number a program takes: about 46 hours of demo time at 60 frames a second.
 inline constexpr uint32_t kMaxFrame = 10000000;
 

@@ -84,20 +84,24 @@ void demoUpdateScene() {
     }
 }
 
-void demoFrame(const FrameStep& step) {
-    for (int32_t i = 0; i < step.updates; ++i) {
+void demoUpdate(int32_t updates) {
+    for (int32_t i = 0; i < updates; ++i) {
         demoUpdateScene();
     }
-    if (step.draw) {
-        composeFrame();
-        if (step.inspect != nullptr) {
-            step.inspect(step.context);
-        }
-        platformSwap();
-    }
+}
+
+void demoCompose() {
+    composeFrame();
+}
+
+void demoPresent() {
+    platformSwap();
+}
+
+void demoFrameEnd(uint32_t sleepMs) {
     pumpEvents();
-    if (step.sleepMs > 0) {
-        platformDelay(step.sleepMs);
+    if (sleepMs > 0) {
+        platformDelay(sleepMs);
     }
     int64_t now = 0;
     QueryPerformanceCounter(&now);
@@ -108,6 +112,13 @@ void demoFrame(const FrameStep& step) {
         char title[kTitleSize];
         platformTitleSet(titleFormat(title, sizeof title, frameRate(elapsed, counterFrequency)));
     }
+}
+
+void demoFrame(const FrameStep& step) {
+    demoUpdate(step.updates);
+    demoCompose();
+    demoPresent();
+    demoFrameEnd(step.sleepMs);
 }
 
 float frameRate(int64_t elapsed, int64_t frequency) {

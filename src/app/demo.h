@@ -16,20 +16,24 @@ bool demoStart(const CommandLine& options, Pacing pacing, Headless headless);
 // The update of the scene that demoState.sceneNumber names.
 void demoUpdateScene();
 
-// Called between composing a frame and presenting it: the capture tool reads the frame back here.
-using FrameInspect = void (*)(void* context);
+// A frame's steps, in this order; a frame that is not drawn (kiru-capture's unlisted ones) skips
+// the compose and the present.
+// The scene updates that lead up to the frame.
+void demoUpdate(int32_t updates);
+// composeFrame into the buffer being drawn; it stays there, to be read back, until demoPresent.
+void demoCompose();
+// The swap that shows the composed frame.
+void demoPresent();
+// The events, then the sleep (the paced build's 16 ms); the frame is counted, and every 16th frame
+// the title shows the rate of this one.
+void demoFrameEnd(uint32_t sleepMs);
 
-// What a program's frame does around the steps every frame has.
+// What the demo's programs ask of a frame.
 struct FrameStep {
-    int32_t updates = 1;  // scene updates that lead up to the frame
-    bool draw = true;     // false: updated only (kiru-capture's frames that are not listed)
-    uint32_t sleepMs = 0; // after the events: the paced build's 16 ms
-    FrameInspect inspect = nullptr;
-    void* context = nullptr;
+    int32_t updates = 1;
+    uint32_t sleepMs = 0;
 };
-
-// One frame: the updates; when drawn, composeFrame, inspect and the swap; the events; the sleep;
-// then the frame is counted, and every 16th frame the title shows the rate of this one.
+// The steps above for one drawn frame of the demo's builds and the web page.
 void demoFrame(const FrameStep& step);
 
 // Frames per second of one frame that took `elapsed` ticks at `frequency` ticks per second.

@@ -4,7 +4,6 @@
 #include <tuple>
 
 #include "capture/capture_options.h"
-#include "capture/frame_grab.h"
 #include "capture/video_file.h"
 
 namespace {
@@ -73,26 +72,6 @@ TEST(CaptureOptions, FrameListsFlagsDefaultsAndBadArguments) {
         EXPECT_TRUE(!error.empty() && error.find('\n') == std::string::npos) << error;
     }
     EXPECT_EQ(printable("a\nb\tc\x1b\x7f"), "a\\nb\\tc\\x1b\\x7f");
-}
-
-// A frame must fit the largest viewport, the largest colour buffer where the GL says, and the
-// drawable the window got; the message names the limit passed.
-TEST(CaptureOptions, FramesMustFitTheGlLimitsAndTheDrawable) {
-    const struct {
-        FrameLimits limits;
-        const char* says;
-    } cases[] = {
-        {{800, 600, 800, 800, 600}, ""},
-        {{16384, 16384, 0, 800, 600}, ""}, // no framebuffer objects: no colour buffer limit
-        {{796, 16384, 16384, 800, 600}, "the largest viewport here is 796x16384"},
-        {{16384, 596, 16384, 800, 600}, "the largest viewport here is 16384x596"},
-        {{16384, 16384, 796, 800, 600}, "the largest colour buffer here is 796x796"},
-        {{16384, 16384, 16384, 800, 596}, "the window got a drawable of 800x596"},
-        {{16384, 16384, 16384, 804, 600}, "the window got a drawable of 804x600"},
-    };
-    for (const auto& [limits, says] : cases) {
-        EXPECT_EQ(frameLimitProblem(limits, 800, 600), says);
-    }
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include <SDL_image.h>
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <csignal>
 #include <cstring>
@@ -153,6 +154,69 @@ bool begun(const std::string& dir, const std::string& name) {
     });
 }
 
+// One destination or failure of a capture run.
+struct Destination {
+    const char* name;
+    std::string make; // shell text that sets "@" up; it fails where this machine cannot
+    std::string args; // after "--size 160x120 --frames 780-781" (in scene 2)
+    int status;
+    std::string says;
+    std::string keeps = "";  // a video or still the run leaves whole
+    std::string before = ""; // shell text before the run
+};
+
+void PrintTo(const Destination& c, std::ostream* out) {
+    *out << '"' << c.name << '"';
+}
+
+// Small file systems of its own, where the test may mount them (as root).
+const std::string kMount = "mount -t tmpfs -o size=16k";
+
+const Destination kDestinations[] = {
+    {"new name", "", "--out @ --video @/new/v.mp4", 0, "", "new/v.mp4"},
+    {"file", "echo keep >@/v.mp4", "--out @ --video @/v.mp4", 0, "", "v.mp4"},
+    {"link to a file", "echo keep >@/t.mp4; ln -s t.mp4 @/v.mp4", "--out @ --video @/v.mp4", 0, "",
+     "t.mp4"},
+    {"folder", "mkdir @/v.mp4", "--video @/v.mp4", 2, "is a folder"},
+    {"name of a folder", "", "--video @/new.mp4/", 2, "is a folder"},
+    {"FIFO", "mkfifo @/v.mp4", "--video @/v.mp4", 2, "is a FIFO"},
+    {"device", "mknod @/v.mp4 c 1 7", "--video @/v.mp4", 2, "is a device"}, // /dev/full's
+    {"link to nothing", "ln -s none @/v.mp4", "--video @/v.mp4", 2, "link to nothing"},
+    {"FIFO among the stills", "mkfifo @/frame-000002.png", "--frames 1-3 --out @", 2, "is a FIFO"},
+    {"in no folder", "", "--video /dev/null/v.mp4", 2, "not a folder"},
+    {"control characters", "", "--frames '1-\n2'", 2, "1-\\n2"},
+    {"help to a full standard output", "", "--help >/dev/full", 1,
+     "standard output: No space left"},
+    {"statistics to a full standard output", "", "--dry-run --stats >/dev/full", 1,
+     "standard output: No space left"},
+    {"read-only file system", "mkdir @/ro && " + kMount + ",ro none @/ro", "--video @/ro/v.mp4", 2,
+     "Read-only file system"},
+    {"too large for H.264", "echo keep >@/v.mp4", "--size 16384x16384 --video @/v.mp4", 2,
+     "too large for an H.264 video"},
+    // Past 16 KB by frame 350, past 20 KB with the trailer, which is written last.
+    {"full file system", "mkdir @/full && " + kMount + " none @/full && echo keep >@/full/v.mp4",
+     "--size 320x240 --frames 300-400 --video @/full/v.mp4", 1,
+     "v.mp4: writing the trailer: No space left on device"},
+    {"file size limit", "", "--size 320x240 --frames 300-400 --video @/v.mp4", 1,
+     "v.mp4: writing the trailer: File too large", "", "ulimit -f 39; "},
+    // Stills of 1.1 and 22 KB: the first stays. With the video's new folder, the stills fail
+    // first and the folder goes with its file.
+    {"file size limit for the stills", "", "--size 320x240 --frames 400,700 --out @/a", 1,
+     "a/frame-000700.png: File too large", "a/frame-000400.png", "ulimit -f 10; "},
+    {"full file system for the stills", "mkdir @/full && " + kMount + " none @/full",
+     "--size 320x240 --frames 700-760 --out @/full/st --video @/new/v.mp4", 1,
+     "No space left on device"},
+    // Both outputs need the new folder a, made once and removed after b and c.
+    {"no OpenGL 2.0", "", "--out @/a/b --video @/a/c/v.mp4", 1, "OpenGL 2.0", "",
+     "export MESA_GL_VERSION_OVERRIDE=1.5; "},
+    // A box texture wider than the GL takes (made beside "@"): an error the start-up raises is
+    // reported.
+    {"OpenGL error at start-up",
+     "mkdir @/res && cp @/../wide.png @/res/box1.png && ln -s \"$PWD\"/res/font1.png "
+     "\"$PWD\"/res/particle1.png @/res",
+     "", 1, "the start-up raised OpenGL's GL_INVALID_VALUE", "", "cd @; "},
+};
+
 // Where a video or a still may go, and how a run fails: a new name or a regular file (or a link to
 // one) is replaced, only by a complete file; a folder, FIFO, device, link to nothing, read-only or
 // full file system, a file size limit, or a size no H.264 level holds, is refused or fails with
@@ -161,133 +225,103 @@ bool begun(const std::string& dir, const std::string& name) {
 // or its close (status 1). Every message is one line, control characters escaped. Nothing that
 // was there before changes unless the run completed, the folders a failed run made are gone, and
 // nothing is left but whole stills and completed videos, whose frames match their stills.
-TEST(Capture, DestinationsAndFailuresLeaveOnlyWholeFiles) {
-    const std::string dir = freshDir("kiru-capture-destinations"), d = dir + "/d";
-    fs::create_directories(dir);
-    SDL_Surface* wide = SDL_CreateRGBSurfaceWithFormat(0, 32768, 1, 32, SDL_PIXELFORMAT_RGBA32);
-    ASSERT_EQ(IMG_SavePNG(wide, (dir + "/wide.png").c_str()), 0);
-    SDL_FreeSurface(wide);
-    // Small file systems of its own, where the test may mount them (as root).
-    const std::string mount = "mount -t tmpfs -o size=16k";
-    const struct {
-        const char* name;
-        std::string make; // shell text that sets "@" up; it fails where this machine cannot
-        std::string args; // after "--size 160x120 --frames 780-781" (in scene 2)
-        int status;
-        std::string says;
-        std::string keeps = "";  // a video or still the run leaves whole
-        std::string before = ""; // shell text before the run
-    } cases[] = {
-        {"new name", "", "--out @ --video @/new/v.mp4", 0, "", "new/v.mp4"},
-        {"file", "echo keep >@/v.mp4", "--out @ --video @/v.mp4", 0, "", "v.mp4"},
-        {"link to a file", "echo keep >@/t.mp4; ln -s t.mp4 @/v.mp4", "--out @ --video @/v.mp4", 0,
-         "", "t.mp4"},
-        {"folder", "mkdir @/v.mp4", "--video @/v.mp4", 2, "is a folder"},
-        {"name of a folder", "", "--video @/new.mp4/", 2, "is a folder"},
-        {"FIFO", "mkfifo @/v.mp4", "--video @/v.mp4", 2, "is a FIFO"},
-        {"device", "mknod @/v.mp4 c 1 7", "--video @/v.mp4", 2, "is a device"}, // /dev/full's
-        {"link to nothing", "ln -s none @/v.mp4", "--video @/v.mp4", 2, "link to nothing"},
-        {"FIFO among the stills", "mkfifo @/frame-000002.png", "--frames 1-3 --out @", 2,
-         "is a FIFO"},
-        {"in no folder", "", "--video /dev/null/v.mp4", 2, "not a folder"},
-        {"control characters", "", "--frames '1-\n2'", 2, "1-\\n2"},
-        {"help to a full standard output", "", "--help >/dev/full", 1,
-         "standard output: No space left"},
-        {"statistics to a full standard output", "", "--dry-run --stats >/dev/full", 1,
-         "standard output: No space left"},
-        {"read-only file system", "mkdir @/ro && " + mount + ",ro none @/ro", "--video @/ro/v.mp4",
-         2, "Read-only file system"},
-        {"too large for H.264", "echo keep >@/v.mp4", "--size 16384x16384 --video @/v.mp4", 2,
-         "too large for an H.264 video"},
-        // Past 16 KB by frame 350, past 20 KB with the trailer, which is written last.
-        {"full file system", "mkdir @/full && " + mount + " none @/full && echo keep >@/full/v.mp4",
-         "--size 320x240 --frames 300-400 --video @/full/v.mp4", 1,
-         "v.mp4: writing the trailer: No space left on device"},
-        {"file size limit", "", "--size 320x240 --frames 300-400 --video @/v.mp4", 1,
-         "v.mp4: writing the trailer: File too large", "", "ulimit -f 39; "},
-        // Stills of 1.1 and 22 KB: the first stays. With the video's new folder, the stills fail
-        // first and the folder goes with its file.
-        {"file size limit for the stills", "", "--size 320x240 --frames 400,700 --out @/a", 1,
-         "a/frame-000700.png: File too large", "a/frame-000400.png", "ulimit -f 10; "},
-        {"full file system for the stills", "mkdir @/full && " + mount + " none @/full",
-         "--size 320x240 --frames 700-760 --out @/full/st --video @/new/v.mp4", 1,
-         "No space left on device"},
-        // Both outputs need the new folder a, made once and removed after b and c.
-        {"no OpenGL 2.0", "", "--out @/a/b --video @/a/c/v.mp4", 1, "OpenGL 2.0", "",
-         "export MESA_GL_VERSION_OVERRIDE=1.5; "},
-        // A box texture wider than the GL takes: an error the start-up raises is reported.
-        {"OpenGL error at start-up",
-         "mkdir @/res && cp " + dir + "/wide.png @/res/box1.png && ln -s \"$PWD\"/res/font1.png " +
-             "\"$PWD\"/res/particle1.png @/res",
-         "", 1, "the start-up raised OpenGL's GL_INVALID_VALUE", "", "cd @; "},
-    };
+class CaptureDestinations : public testing::TestWithParam<Destination> {
+  protected:
+    static void SetUpTestSuite() {
+        dir = freshDir("kiru-capture-destinations");
+        fs::create_directories(dir);
+    }
+    void TearDown() override {
+        waitExit(spawn("umount -l " + d() + "/ro " + d() + "/full 2>/dev/null"));
+    }
+    static std::string d() { return dir + "/d"; }
+    static inline std::string dir;
+};
+
+TEST_P(CaptureDestinations, LeaveOnlyWholeFiles) {
+    const Destination& c = GetParam();
+    const std::string d = this->d();
+    if (!fs::exists(dir + "/wide.png")) {
+        SDL_Surface* wide = SDL_CreateRGBSurfaceWithFormat(0, 32768, 1, 32, SDL_PIXELFORMAT_RGBA32);
+        ASSERT_EQ(IMG_SavePNG(wide, (dir + "/wide.png").c_str()), 0);
+        SDL_FreeSurface(wide);
+    }
     const auto at = [&](std::string text) { // "@" is the folder
         for (size_t at; (at = text.find('@')) != std::string::npos;) {
             text.replace(at, 1, d);
         }
         return text;
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        fs::remove_all(d);
-        fs::create_directories(d);
-        if (waitExit(spawn(at(c.make) + " 2>" + dir + "/stderr")) != 0) {
-            std::printf("skipped \"%s\", which this machine cannot make: %s", c.name,
-                        readFile(dir + "/stderr").c_str());
+    fs::remove_all(d);
+    fs::create_directories(d);
+    if (waitExit(spawn(at(c.make) + " 2>" + dir + "/stderr")) != 0) {
+        GTEST_SKIP() << "this machine cannot set the case up: " << readFile(dir + "/stderr");
+    }
+    const std::map<std::string, std::string> before = snapshot(d);
+    EXPECT_EQ(
+        waitExit(spawn(at(kNoDisplay + c.before + kCapture + "--size 160x120 --frames 780-781 " +
+                          c.args + " 2>" + dir + "/stderr"))),
+        c.status);
+    const std::string errors = readFile(dir + "/stderr");
+    EXPECT_TRUE(c.status == 0 ? errors.empty()
+                              : oneLine(dir + "/stderr").find(c.says) != std::string::npos)
+        << errors;
+    const std::map<std::string, std::string> after = snapshot(d);
+    // A completed video plays at exactly 60 frames per second, tagged BT.709 limited range,
+    // each frame close (PSNR) to its still.
+    if (c.keeps.ends_with(".mp4")) {
+        std::string rgb;
+        EXPECT_EQ(decode(d + "/" + c.keeps, &rgb), "h264,yuv420p,tv,bt709,60/1,1/60,2\n0.034000\n");
+        for (const int frame : {780, 781}) {
+            const Picture still = stillRead(d, frame);
+            const size_t size = still.rgb.size(), at = (frame - 780) * size;
+            double sum = 0.0;
+            for (size_t i = 0; i < size && rgb.size() == 2 * size; ++i) {
+                const int error = static_cast<uint8_t>(rgb[at + i]) - still.rgb[i];
+                sum += error * error;
+            }
+            const double psnr = 10 * std::log10(255.0 * 255 * size / sum);
+            EXPECT_TRUE(rgb.size() == 2 * size && psnr >= 35) << frame << ": " << psnr;
+        }
+    }
+    EXPECT_TRUE(!c.keeps.ends_with(".png") || !pngRead(d + "/" + c.keeps).rgb.empty());
+    for (const auto& [name, what] : after) {
+        if (name == c.keeps) {
             continue;
         }
-        const std::map<std::string, std::string> before = snapshot(d);
-        EXPECT_EQ(waitExit(spawn(at(kNoDisplay + c.before + kCapture +
-                                    "--size 160x120 --frames 780-781 " + c.args + " 2>" + dir +
-                                    "/stderr"))),
-                  c.status);
-        const std::string errors = readFile(dir + "/stderr");
-        EXPECT_TRUE(c.status == 0 ? errors.empty()
-                                  : oneLine(dir + "/stderr").find(c.says) != std::string::npos)
-            << errors;
-        const std::map<std::string, std::string> after = snapshot(d);
-        // A completed video plays at exactly 60 frames per second, tagged BT.709 limited range,
-        // each frame close (PSNR) to its still.
-        if (c.keeps.ends_with(".mp4")) {
-            std::string rgb;
-            EXPECT_EQ(decode(d + "/" + c.keeps, &rgb),
-                      "h264,yuv420p,tv,bt709,60/1,1/60,2\n0.034000\n");
-            for (const int frame : {780, 781}) {
-                const Picture still = stillRead(d, frame);
-                const size_t size = still.rgb.size(), at = (frame - 780) * size;
-                double sum = 0.0;
-                for (size_t i = 0; i < size && rgb.size() == 2 * size; ++i) {
-                    const int error = static_cast<uint8_t>(rgb[at + i]) - still.rgb[i];
-                    sum += error * error;
-                }
-                const double psnr = 10 * std::log10(255.0 * 255 * size / sum);
-                EXPECT_TRUE(rgb.size() == 2 * size && psnr >= 35) << frame << ": " << psnr;
-            }
+        if (before.contains(name)) {
+            EXPECT_EQ(before.at(name), what) << name;
+            continue;
         }
-        EXPECT_TRUE(!c.keeps.ends_with(".png") || !pngRead(d + "/" + c.keeps).rgb.empty());
-        for (const auto& [name, what] : after) {
-            if (name == c.keeps) {
-                continue;
-            }
-            if (before.contains(name)) {
-                EXPECT_EQ(before.at(name), what) << name;
-                continue;
-            }
-            const bool holds = std::any_of(after.begin(), after.end(), [&](const auto& entry) {
-                return entry.first.starts_with(name + "/");
-            });
-            // Only the folders of new stills, and whole stills, are new (never opened unless
-            // regular: a FIFO would block the read).
-            EXPECT_TRUE(holds || (what.starts_with(kRegular + " ") && name.ends_with(".png") &&
-                                  !pngRead(d + "/" + name).rgb.empty()))
-                << name << " is new";
-        }
-        for (const auto& [name, what] : before) {
-            EXPECT_TRUE(after.contains(name)) << name << " is gone";
-        }
-        waitExit(spawn("umount -l " + d + "/ro " + d + "/full 2>/dev/null"));
+        const bool holds = std::any_of(after.begin(), after.end(), [&](const auto& entry) {
+            return entry.first.starts_with(name + "/");
+        });
+        // Only the folders of new stills, and whole stills, are new (never opened unless
+        // regular: a FIFO would block the read).
+        EXPECT_TRUE(holds || (what.starts_with(kRegular + " ") && name.ends_with(".png") &&
+                              !pngRead(d + "/" + name).rgb.empty()))
+            << name << " is new";
+    }
+    for (const auto& [name, what] : before) {
+        EXPECT_TRUE(after.contains(name)) << name << " is gone";
     }
 }
+
+// "full file system for the stills" is FullFileSystemForTheStills.
+std::string caseName(const char* name) {
+    std::string shown;
+    bool upper = true;
+    for (const char* c = name; *c != '\0'; ++c) {
+        if (std::isalnum(static_cast<unsigned char>(*c))) {
+            shown += upper ? static_cast<char>(std::toupper(static_cast<unsigned char>(*c))) : *c;
+        }
+        upper = !std::isalnum(static_cast<unsigned char>(*c));
+    }
+    return shown;
+}
+
+INSTANTIATE_TEST_SUITE_P(Capture, CaptureDestinations, testing::ValuesIn(kDestinations),
+                         [](const auto& info) { return caseName(info.param.name); });
 
 // SIGTERM stops a whole-loop video after the current frame: status 143, a message that says
 // where, and a video that plays with exactly the frames encoded. A second stop signal, of either

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/demo.h"
+#include "capture/frame_read.h"
 #include "gl/gl_layer_core.h"
 #include "gl_harness.h"
 #include "render/camera.h"
@@ -188,18 +189,23 @@ TEST(WholeFrame, TheWebLayerMakesTheSameMatrices) {
     }
 }
 
-// The programs' frame step: its updates, then one composed frame shown to inspect before the swap;
-// a frame that is not drawn only updates. Each counts as one frame.
+// The programs' frame steps: a drawn frame's updates, then one composed frame that draws and reads
+// back without an OpenGL error before the swap; a frame that is not drawn only updates. Each
+// counts as one frame.
 TEST(FrameStep, UpdatesThenComposesOnceAndCountsOneFrame) {
     ASSERT_EQ(demoState.sceneNumber, 1);
     const float time = scene1Time;
     const uint32_t frames = demoState.frameCount;
-    int inspected = 0;
-    const FrameInspect count = [](void* n) { ++*static_cast<int*>(n); };
-    demoFrame({.updates = 3, .inspect = count, .context = &inspected});
-    demoFrame({.updates = 2, .draw = false, .inspect = count, .context = &inspected});
+    demoUpdate(3);
+    demoCompose();
+    uint8_t corner[4] = {};
+    frameRead(1, 1, GL_RGBA, corner);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    demoPresent();
+    demoFrameEnd(0);
+    demoUpdate(2);
+    demoFrameEnd(0);
     EXPECT_NEAR(scene1Time - time, 5.0f / 60.0f, 1e-5f);
-    EXPECT_EQ(inspected, 1);
     EXPECT_EQ(demoState.frameCount, frames + 2);
     harnessClearScene();
 }

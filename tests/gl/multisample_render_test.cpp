@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "app/demo.h"
-#include "capture/frame_grab.h"
+#include "capture/frame_read.h"
 #include "capture/multisample.h"
 #include "gl_harness.h"
 #include "stage/demo_state.h"
@@ -35,16 +35,25 @@ TEST(Multisample, EdgesGainIntermediateValuesAndTheRestStays) {
     boxA.visible = true;
     boxA.rotX = 27.0f;
     boxA.rotY = 41.0f;
-    const Frame plain = harnessCompose();
+    // Read back as the capture reads, bottom row first, with or without the framebuffer.
+    const auto draw = [](const Multisample* target) {
+        Frame frame(size_t{kHarnessWidth} * kHarnessHeight * 4);
+        if (target != nullptr) {
+            multisampleBind(*target);
+        }
+        composeFrame();
+        if (target != nullptr) {
+            multisampleResolve(*target);
+        }
+        frameRead(kHarnessWidth, kHarnessHeight, GL_RGBA, frame.data());
+        platformSwap();
+        return frame;
+    };
+    const Frame plain = draw(nullptr);
     Multisample target;
     std::string error;
     ASSERT_TRUE(multisampleStart(target, kSamples, kHarnessWidth, kHarnessHeight, error)) << error;
-    multisampleBind(target);
-    composeFrame();
-    multisampleResolve(target);
-    Frame smooth(plain.size());
-    frameGrab(kHarnessWidth, kHarnessHeight, GL_RGBA, smooth.data());
-    platformSwap();
+    const Frame smooth = draw(&target);
     multisampleStop(target);
     ASSERT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     boxA.visible = false;

@@ -3,10 +3,10 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
+#include <iterator>
 
 #include "app/command_line.h"
-#include "capture/capture_system.h"
+#include "capture/multisample.h"
 #include "capture/video_file.h"
 #include "capture/video_format.h"
 
@@ -18,93 +18,8 @@ const char kDescription[] =
     "Matroska master, from the name's ending), or both. With no display it renders through\n"
     "SDL's offscreen (EGL) driver.";
 
-// Appends to missing the folders to make for dir; false with a reason when they cannot be.
-bool folderCheck(const std::string& dir, std::vector<std::string>& missing, std::string& error) {
-    namespace fs = std::filesystem;
-    std::string existing = dir[0] == '/' ? "/" : ".";
-    bool absent = false;
-    for (size_t slash = dir.find('/', 1);; slash = dir.find('/', slash + 1)) {
-        const std::string part = dir.substr(0, slash);
-        std::error_code code;
-        const fs::file_status status = absent ? fs::file_status{} : fs::status(part, code);
-        if (!absent && fs::exists(status)) {
-            if (!fs::is_directory(status)) {
-                error = "\"" + part + "\" is not a folder";
-                return false;
-            }
-            existing = part;
-        } else if (!absent && code != std::errc::no_such_file_or_directory) {
-            error = "cannot use the folder \"" + part + "\": " + code.message();
-            return false;
-        } else {
-            absent = true;
-            missing.push_back(part);
-        }
-        if (slash == std::string::npos) {
-            break;
-        }
-    }
-    std::string reason;
-    if (!folderWritable(existing, reason)) {
-        error = "cannot write into \"" + existing + "\": " + reason;
-        return false;
-    }
-    return true;
-}
-
-// Why the file cannot be written, "" when it can: only a new name, or a regular file (or a link
-// to one) that may be written, is replaced. Devices, FIFOs, sockets and folders are never opened
-// or replaced, and a link to nothing is left alone rather than replaced by the file.
-std::string destinationProblem(const std::string& path) {
-    namespace fs = std::filesystem;
-    std::error_code code;
-    const bool link = fs::is_symlink(fs::symlink_status(path, code));
-    const fs::file_status status = fs::status(path, code);
-    std::string reason;
-    switch (status.type()) {
-    case fs::file_type::not_found:
-        return link ? "is a symbolic link to nothing" : "";
-    case fs::file_type::regular:
-        return fileWritable(path, reason) ? "" : "cannot be written: " + reason;
-    case fs::file_type::directory:
-        return "is a folder";
-    case fs::file_type::fifo:
-        return "is a FIFO";
-    case fs::file_type::block:
-    case fs::file_type::character:
-        return "is a device";
-    case fs::file_type::socket:
-        return "is a socket";
-    default:
-        return "cannot be used: " + code.message();
-    }
-}
-
-// The problem as told: what a thing is that cannot be written says what can be.
-std::string told(const std::string& problem) {
-    return problem.starts_with("is ") ? problem + " (only a new name or a regular file is written)"
-                                      : problem;
-}
-
-// The listed stills that already exist in dir must be files that can be replaced.
-bool stillsCheck(const std::string& dir, const std::vector<FrameRange>& frames,
-                 std::string& error) {
-    namespace fs = std::filesystem;
-    std::error_code code;
-    for (const fs::directory_entry& entry : fs::directory_iterator(dir, code)) {
-        const std::string name = entry.path().filename().string();
-        uint32_t frame = 0;
-        const char* digits = name.c_str() + (name.starts_with("frame-") ? 6 : 0);
-        if (name.starts_with("frame-") && digitsRead(digits, kMaxCaptureFrame, frame) &&
-            frameListContains(frames, frame) && captureFramePath(dir, frame) == dir + "/" + name) {
-            const std::string problem = destinationProblem(dir + "/" + name);
-            if (!problem.empty()) {
-                error = "the still \"" + dir + "/" + name + "\" " + told(problem);
-                return false;
-            }
-        }
-    }
-    return true;
+std::string sizeText(int32_t width, int32_t height) {
+    return std::to_string(width) + "x" + std::to_string(height);
 }
 
 } // namespace
@@ -173,29 +88,51 @@ bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& opti
     std::string size;
     std::string frames;
     std::string out;
-    auto* sizeOption =
-        app.add_option("--size", size, "window size, multiples of 4 (default 800x600)")
-            ->type_name("WxH");
+    const std::string loop = "1-" + std::to_string(kLoopFrames);
+    const std::string sizeHelp = "window size, multiples of " +
+                                 std::to_string(kWindowSideMultiple) + " (default " +
+                                 sizeText(kDefaultWidth, kDefaultHeight) + ")";
+    auto* sizeOption = app.add_option("--size", size, sizeHelp)->type_name("WxH");
     auto* framesOption = app.add_option("--frames", frames,
                                         "frames to write, counted from 1, like 1-120,480,900-910;\n"
                                         "they play in frame order, each once, whatever the\n"
-                                        "list's order (default 1; with --video one whole loop,\n"
-                                        "1-4023)")
+                                        "list's order (default 1; with --video one whole loop,\n" +
+                                            loop + ")")
                              ->type_name("LIST");
     auto* outOption = app.add_option("--out", out,
                                      "folder for frame-000123.png stills\n"
-                                     "(default capture, none with --video alone)")
+                                     "(default " +
+                                         CaptureOptions{}.outDir + ", none with --video alone)")
                           ->type_name("DIR");
-    auto* videoOption = app.add_option("--video", options.videoPath,
-                                       "video at 60 fps, one video frame per listed frame:\n"
-                                       ".mp4 H.264 (at most 8192x4352), .webm VP9,\n"
-                                       ".mkv lossless FFV1 in RGB")
-                            ->type_name("FILE");
+    auto* videoOption =
+        app.add_option("--video", options.videoPath,
+                       "video at 60 fps, one video frame per listed frame: .mp4\nH.264 (at most " +
+                           std::to_string(kMaxVideoMacroblocks) +
+                           " 16 x 16 macroblocks a frame,\n" +
+                           sizeText(kMaxVideoExampleWidth, kMaxVideoExampleHeight) +
+                           "), .webm VP9, .mkv lossless FFV1 in RGB")
+            ->type_name("FILE");
+    const auto scale = [](const VideoFormat& format) {
+        return std::string(format.ending) + " " + std::to_string(format.crfLowest) + " to " +
+               std::to_string(format.crfHighest) + " (default " +
+               std::to_string(format.crfDefault) + ")";
+    };
     auto* crfOption = app.add_option("--crf", options.crf,
-                                     "video quality, the encoder's constant rate factor,\n"
-                                     "lower is better: .mp4 0 (lossless) to 51 (default 18),\n"
-                                     ".webm 0 to 63 (default 31); none for .mkv")
+                                     "video quality, the encoder's constant rate factor, lower\n"
+                                     "is better: " +
+                                         scale(kVideoMp4) + ", 0 lossless;\n" + scale(kVideoWebm) +
+                                         "; none for " + kVideoMkv.ending)
                           ->type_name("N");
+    std::string sampleCounts;
+    for (size_t k = 0; k < std::size(kSampleCounts); ++k) {
+        const bool lastOne = k + 1 == std::size(kSampleCounts);
+        sampleCounts += (k == 0 ? "" : lastOne ? " or " : ", ") + std::to_string(kSampleCounts[k]);
+    }
+    auto* samplesOption =
+        app.add_option("--samples", options.samples,
+                       "draw each frame with N samples a pixel (" + sampleCounts +
+                           "),\nanti-aliased, and resolve it before reading it back")
+            ->type_name("N");
     app.add_flag("--dry-run", options.dryRun,
                  "play the listed frames; read back and write nothing");
     app.add_flag("--stats", options.stats, "print the listed frames' time on standard output");
@@ -211,6 +148,11 @@ bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& opti
     }
     if (!app.remaining().empty()) {
         error = "unknown argument \"" + app.remaining().front() + "\"";
+        return false;
+    }
+    if (!samplesOption->empty() && std::find(std::begin(kSampleCounts), std::end(kSampleCounts),
+                                             options.samples) == std::end(kSampleCounts)) {
+        error = "--samples takes " + sampleCounts + ", not " + std::to_string(options.samples);
         return false;
     }
     if (!videoOption->empty() && *videoUnavailableReason() != '\0') {
@@ -248,10 +190,11 @@ bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& opti
     }
     const int64_t macroblocks = int64_t{(options.width + 15) / 16} * ((options.height + 15) / 16);
     if (!videoOption->empty() && format == &kVideoMp4 && macroblocks > kMaxVideoMacroblocks) {
-        error = "--size " + std::to_string(options.width) + "x" + std::to_string(options.height) +
+        error = "--size " + sizeText(options.width, options.height) +
                 " is too large for an H.264 video: " + std::to_string(macroblocks) +
                 " macroblocks of 16 x 16 pixels a frame, where the largest level (6.2) allows " +
-                std::to_string(kMaxVideoMacroblocks) + ", as in 8192x4352";
+                std::to_string(kMaxVideoMacroblocks) + ", as in " +
+                sizeText(kMaxVideoExampleWidth, kMaxVideoExampleHeight);
         return false;
     }
     if (!framesOption->empty()) {
@@ -269,37 +212,6 @@ bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& opti
         options.outDir = out;
     } else if (!videoOption->empty() || options.dryRun) {
         options.outDir.clear();
-    }
-    return true;
-}
-
-bool captureOutputsCheck(const CaptureOptions& options, std::vector<std::string>& missing,
-                         std::string& error) {
-    missing.clear();
-    if (!options.outDir.empty() && (!folderCheck(options.outDir, missing, error) ||
-                                    !stillsCheck(options.outDir, options.frames, error))) {
-        return false;
-    }
-    const std::string& video = options.videoPath;
-    if (video.empty()) {
-        return true;
-    }
-    const std::string problem = video.back() == '/' ? "is a folder" : destinationProblem(video);
-    if (!problem.empty()) {
-        error = "the video \"" + video + "\" " + told(problem);
-        return false;
-    }
-    const size_t slash = video.rfind('/');
-    const std::string folder =
-        slash == std::string::npos ? "." : video.substr(0, slash == 0 ? 1 : slash);
-    std::vector<std::string> more;
-    if (!folderCheck(folder, more, error)) {
-        return false;
-    }
-    for (const std::string& part : more) {
-        if (std::find(missing.begin(), missing.end(), part) == missing.end()) {
-            missing.push_back(part);
-        }
     }
     return true;
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Command line of kiru-capture and the output it names: [--size WxH] [--frames LIST] [--out DIR]
-// [--video FILE] [--crf N] [--dry-run] [--stats].
+// [--video FILE] [--crf N] [--samples N] [--dry-run] [--stats].
 
 #include <cstdint>
 #include <string>
@@ -18,9 +18,13 @@ struct FrameRange {
 inline constexpr uint32_t kMaxCaptureFrame = kMaxFrame;
 // One whole loop of the five scenes: the default frame list of a video.
 inline constexpr uint32_t kLoopFrames = 4023;
-// The most 16 x 16 macroblocks a frame that H.264's largest level (6.2) allows: 8192 x 4352.
-// x264 would encode larger frames, but as a stream that no level covers.
+// The most 16 x 16 macroblocks a frame that H.264's largest level (6.2) allows, as in its
+// example size. x264 would encode larger frames, but as a stream that no level covers.
 inline constexpr int64_t kMaxVideoMacroblocks = 139264;
+inline constexpr int32_t kMaxVideoExampleWidth = 8192;
+inline constexpr int32_t kMaxVideoExampleHeight = 4352;
+static_assert(int64_t{kMaxVideoExampleWidth / 16} * (kMaxVideoExampleHeight / 16) ==
+              kMaxVideoMacroblocks);
 
 // Parses "1-120,480,900-910" into ranges. False, with a reason, for an empty list or item,
 // anything but digits, '-' and ',', frame 0, a range that runs backwards, or a number past
@@ -31,12 +35,13 @@ bool frameListContains(const std::vector<FrameRange>& ranges, uint32_t frame);
 uint32_t frameListLast(const std::vector<FrameRange>& ranges);
 
 struct CaptureOptions {
-    int32_t width = 800;
-    int32_t height = 600;
+    int32_t width = kDefaultWidth;
+    int32_t height = kDefaultHeight;
     std::vector<FrameRange> frames{{1, 1}}; // 1-4023 when a video is asked for
     std::string outDir = "capture";         // "" when only a video is asked for: no stills
     std::string videoPath;                  // "" for no video
     int crf = 18;        // the video encoder's own default when --crf is not given
+    int samples = 0;     // 0: drawn plainly; 2, 4 or 8: samples a pixel, resolved before read-back
     bool dryRun = false; // play the listed frames, read back and write nothing
     bool stats = false;  // print the listed frames' time on standard output
     bool help = false;
@@ -46,19 +51,12 @@ struct CaptureOptions {
 // unknown flag or argument, a missing value, a size that is not two positive multiples of 4 up
 // to 16384 joined by 'x', a video name without one of the three endings of
 // capture/video_format.h, an H.264 frame larger than kMaxVideoMacroblocks, a bad frame list, a
-// CRF outside the video encoder's scale (any --crf for the lossless .mkv), or --dry-run with an
-// output.
-// With --help, true with options.help set and the usage in message. Touches no file.
+// CRF outside the video encoder's scale (any --crf for the lossless .mkv), a sample count other
+// than 2, 4 or 8, or --dry-run with an output.
+// With --help, true with options.help set and the usage in message. Touches no file: the
+// outputs are capture_destinations.h's to check.
 bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& options,
                          std::string& message);
-
-// Checks, without creating anything, that the stills folder and the video can be made: every
-// existing part of their paths is a folder, the nearest existing folder can be written, and the
-// video and the listed stills already there are regular files (or links to them) that can be
-// written, not folders, devices, FIFOs, sockets or links to nothing. missing gets the folders to
-// create, outermost first.
-bool captureOutputsCheck(const CaptureOptions& options, std::vector<std::string>& missing,
-                         std::string& error);
 
 // "DIR/frame-000123.png".
 std::string captureFramePath(const std::string& dir, uint32_t frame);

@@ -1,8 +1,8 @@
 #pragma once
 // What kiru-capture asks of the operating system: stop signals, processor time, the terminal,
 // writable folders, folders made and removed, and temporary files renamed into place. This unit
-// is the only one that calls the system directly: capture_system.cpp, with capture_system_posix.cpp
-// or capture_system_windows.cpp.
+// is the only one that calls the system directly. Its rules are capture_system.cpp's, the same on
+// every system; the calls that differ are capture_system_platform.h's.
 
 #include <cstdio>
 #include <string>

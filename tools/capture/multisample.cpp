@@ -1,6 +1,6 @@
 #include "capture/multisample.h"
 
-#include "capture/frame_grab.h"
+#include "capture/frame_read.h"
 
 int multisampleLimit() {
     if (!GLEW_VERSION_3_0 && !GLEW_ARB_framebuffer_object) {

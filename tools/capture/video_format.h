@@ -24,6 +24,6 @@ inline constexpr VideoFormat kVideoMkv{".mkv", "matroska", "ffv1", true, 0, 0, 0
 // The endings, as a message lists them: ".mp4 (H.264), .webm (VP9) or .mkv (lossless FFV1)".
 extern const char* const kVideoEndings;
 
-// The format (one of the three above) that path's ending names (letter case and trailing slashes ignored), or nullptr
-// with the reason, which lists the three endings.
+// The format (one of the three above) that path's ending names (letter case and trailing slashes
+// ignored), or nullptr with the reason, which lists the three endings.
 const VideoFormat* videoFormatOf(const std::string& path, std::string& reason);

@@ -1,5 +1,6 @@
 #pragma once
-// Reading a composed frame back from the buffer it was drawn into, before the swap.
+// Reading a composed frame back from the buffer it was drawn into, before the swap, and the limits
+// and errors of the GL that drew it.
 
 #include <cstdint>
 #include <string>
@@ -10,9 +11,6 @@
 // buffer of SDL's offscreen EGL surface) as GL_RGB, GL_RGBA or GL_BGRA bytes (pack alignment 1)
 // into out, bottom row first as GL gives them.
 void frameRead(int32_t width, int32_t height, GLenum format, uint8_t* out);
-
-// frameRead, then rows flipped so that out's first row is the top of the screen.
-void frameGrab(int32_t width, int32_t height, GLenum format, uint8_t* out);
 
 // What the GL implementation and the window let a frame be.
 struct FrameLimits {
