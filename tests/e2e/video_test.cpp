@@ -2,10 +2,13 @@
 // own tools and, for the MP4's layout, box by box: across the hand-over from scene 2 to scene 3.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -237,6 +240,75 @@ TEST(Video, AFarmOfThreeJobsJoinsTheVideoOfOneRun) {
     EXPECT_EQ(shell(farm + " --crf 52 --video " + dir + "/bad.mp4", out), 2);
     EXPECT_EQ(out, "kiru-capture: --crf takes 0 to 51 for .mp4, not 52\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 4);
+}
+
+// The largest channel difference between pixel i of a and pixel j of b.
+int difference(const Picture& a, size_t i, const Picture& b, size_t j) {
+    int largest = 0;
+    for (size_t c = 0; c < 3; ++c) {
+        largest = std::max(largest, std::abs(a.rgb[i * 3 + c] - b.rgb[j * 3 + c]));
+    }
+    return largest;
+}
+
+// --samples 4 across the field of scene 3, for stills and video alike: where the plain frame's
+// 3 x 3 neighbourhood is all one colour the picture stays (within 2/255), and on its edges pixels
+// take values between their neighbours' that the plain frame does not have. --samples 3 is
+// refused as an argument; 8 is drawn, or refused in one line where the OpenGL offers fewer.
+TEST(Video, SamplesSmoothTheEdgesAndKeepTheRest) {
+    const std::string dir = freshDir("kiru-video-samples");
+    fs::create_directories(dir);
+    const std::string run = kNoDisplay + "exec " + kCapture + "--size 320x240 --frames 2000 ";
+    std::string out;
+    ASSERT_EQ(shell(run + "--out " + dir + "/plain", out), 0) << out;
+    ASSERT_EQ(shell(run + "--samples 4 --out " + dir + "/smooth --video " + dir + "/v.mkv", out), 0)
+        << out;
+    const Picture plain = stillRead(dir + "/plain", 2000);
+    const Picture smooth = stillRead(dir + "/smooth", 2000);
+    ASSERT_EQ(plain.rgb.size(), size_t{320 * 240 * 3});
+    ASSERT_EQ(smooth.rgb.size(), plain.rgb.size());
+    const std::string master = decodedRgb(dir + "/v.mkv", false);
+    EXPECT_TRUE(master == std::string(smooth.rgb.begin(), smooth.rgb.end()))
+        << "the video's frame is not the still's";
+    int inside = 0, insideChanged = 0, edges = 0, between = 0;
+    for (int32_t y = 1; y + 1 < plain.height; ++y) {
+        for (int32_t x = 1; x + 1 < plain.width; ++x) {
+            const size_t i = static_cast<size_t>(y) * plain.width + x;
+            int spread = 0;
+            bool matchesANeighbour = false;
+            for (int dy = -1; dy <= 1; ++dy) {
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const size_t j = i + dy * plain.width + dx;
+                    spread = std::max(spread, difference(plain, i, plain, j));
+                    matchesANeighbour |= difference(smooth, i, plain, j) <= 2;
+                }
+            }
+            if (spread <= 2) {
+                ++inside;
+                insideChanged += difference(smooth, i, plain, i) > 2 ? 1 : 0;
+            } else if (spread >= 64) {
+                ++edges;
+                between += matchesANeighbour ? 0 : 1;
+            }
+        }
+    }
+    ASSERT_GT(edges, 200) << "no field on screen";
+    EXPECT_LE(insideChanged, inside / 1000) << "of " << inside;
+    EXPECT_GE(between, edges / 20) << "of " << edges << " edge pixels";
+
+    EXPECT_EQ(shell(run + "--samples 3 --out " + dir + "/three", out), 2);
+    EXPECT_EQ(out, "kiru-capture: --samples takes 2, 4 or 8, not 3\n");
+    const int eight = shell(run + "--samples 8 --out " + dir + "/eight", out);
+    if (eight == 0) {
+        EXPECT_EQ(stillRead(dir + "/eight", 2000).rgb.size(), plain.rgb.size());
+    } else {
+        EXPECT_EQ(eight, 1);
+        EXPECT_TRUE(std::regex_match(out, std::regex("kiru-capture: cannot draw with 8 samples "
+                                                     "a pixel: this OpenGL offers at most \\d\n")))
+            << out;
+        EXPECT_FALSE(fs::exists(dir + "/eight"));
+    }
+    EXPECT_FALSE(fs::exists(dir + "/three"));
 }
 
 // A name of any other ending is refused before anything starts: status 2, one line naming the
