@@ -41,7 +41,11 @@ void encoderOptionsSet(const VideoFormat& format, int crf, AVCodecContext* codec
         codec->gop_size = kKeyFrameInterval;
         codec->keyint_min = kKeyFrameInterval;
         av_dict_set(options, "preset", kPreset, 0);
-        av_dict_set(options, "profile", "high", 0);
+        // CRF 0 is lossless, which only x264's High 4:4:4 Predictive profile holds (x264 picks
+        // it); every other CRF is High.
+        if (crf > 0) {
+            av_dict_set(options, "profile", "high", 0);
+        }
         av_dict_set(options, "x264-params", kX264Params, 0);
         av_dict_set_int(options, "crf", crf, 0);
     } else if (encoder == "libvpx-vp9") {
