@@ -63,7 +63,7 @@ TEST(CaptureOptions, FrameListsFlagsDefaultsAndBadArguments) {
         {"--size", "642x480"}, {"--size", "0x480"}, {"--size", "-640x480"}, {"--size", "640"},
         {"--size", "640x480x2"}, {"--size", "16388x480"}, {"--size"}, {"--frames", "0"},
         {"--out", ""}, {"--video", ""}, {"--crf", "52"}, {"--crf", "x"}, {"--fps", "60"},
-        {"--dry-run", "--video", "v.mp4"}, {"stills"}, {"--size", "8196x4352", "--video", "v"},
+        {"--dry-run", "--video", "v.mp4"}, {"stills"}, {"--size", "8196x4352", "--video", "v.mp4"},
         {"--size", "16384x16384", "--video", "v.mp4"}};
     // clang-format on
     for (const auto& args : bad) {
