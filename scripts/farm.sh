@@ -9,8 +9,9 @@
 #                 path as this machine's working folder (made there) and its outputs come
 #                 back over ssh (rsync), and the folder is removed there at the end
 # kiru-capture is $KIRU_CAPTURE, else build/kiru-capture beside this script when there is one and
-# no --hosts, else kiru-capture on the PATH. Each range starts on a multiple of the video's 30-frame
-# key interval (counted in listed frames), so the joined video has the key frames of a single run.
+# no --hosts, else kiru-capture on the PATH. With a video, each range starts on a multiple of its
+# 30-frame key interval (counted in listed frames), so the joined video has the key frames of a
+# single run.
 # Exits with the first failed job's status (2: bad arguments) and its message.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -66,11 +67,11 @@ else
     capture=kiru-capture
 fi
 
-# The listed frames in N contiguous ranges, one job's "k<TAB>list" a line: the ranges are merged,
-# the listed frames counted, and job k takes those from the k-th share on, rounded down to a key
-# interval. An unreadable list goes to kiru-capture whole, which says what is wrong with it.
+# The listed frames ($1) in N contiguous ranges, one job's "k<TAB>list" a line: the ranges are
+# merged, the listed frames counted, and job k takes those from the k-th share on, rounded down
+# to a multiple of $2. An unreadable list goes to kiru-capture whole, which says what is wrong with it.
 split() {
-    awk -v list="$1" -v n="$jobs" -v key="$kKeyInterval" 'BEGIN {
+    awk -v list="$1" -v n="$jobs" -v key="$2" 'BEGIN {
         count = split(list, items, ",")
         for (i = 1; i <= count; ++i) {
             if (items[i] !~ /^[0-9]+(-[0-9]+)?$/) { print 1 "\t" list; exit }
@@ -130,7 +131,8 @@ parent=$(dirname "$target")
 mkdir -p "$parent"
 scratch=$(cd "$(mktemp -d "$parent/.farm.XXXXXX")" && pwd)
 trap 'rm -rf "$scratch"' EXIT
-split "$frames" >"$scratch/jobs"
+# Stills alone need no key frames: any split will do.
+split "$frames" "$([ -n "$video" ] && echo "$kKeyInterval" || echo 1)" >"$scratch/jobs"
 
 ending=""
 outputs=()
