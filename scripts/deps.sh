@@ -6,6 +6,7 @@
 #   windows  cross-build for Windows and run it under Wine
 #   package  build and check the Debian package
 #   icon     make the desktop icons again
+#   farm     what scripts/farm.sh runs besides kiru-capture
 #   test     everything the test suite needs but the Windows set, which scripts/windows.sh
 #            installs itself: the browser comparison included
 set -euo pipefail
@@ -21,7 +22,7 @@ test_packages=(
     xvfb xauth matchbox-window-manager libx11-dev libxtst-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libfreetype-dev fonts-liberation2 clang-format
-    desktop-file-utils appstream man-db lintian dpkg-dev ffmpeg weston
+    desktop-file-utils appstream man-db lintian dpkg-dev ffmpeg weston parallel
 )
 package_packages=(dpkg-dev lintian)
 # Debian's Emscripten (it brings clang, lld, binaryen, Node.js and acorn) and stb_image for the
@@ -42,9 +43,10 @@ web) packages=("${web_packages[@]}") ;;
 windows) packages=("${windows_packages[@]}") ;;
 package) packages=("${run_packages[@]}" "${package_packages[@]}") ;;
 icon) packages=("${run_packages[@]}" netpbm) ;;
+farm) packages=(parallel ffmpeg) ;;
 test) packages=("${run_packages[@]}" "${test_packages[@]}" "${web_packages[@]}" chromium) ;;
 *)
-    echo "usage: scripts/deps.sh [run|web|windows|package|icon|test]" >&2
+    echo "usage: scripts/deps.sh [run|web|windows|package|icon|farm|test]" >&2
     exit 2
     ;;
 esac

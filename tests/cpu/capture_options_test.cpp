@@ -63,7 +63,7 @@ TEST(CaptureOptions, FrameListsFlagsDefaultsAndBadArguments) {
         {"--size", "642x480"}, {"--size", "0x480"}, {"--size", "-640x480"}, {"--size", "640"},
         {"--size", "640x480x2"}, {"--size", "16388x480"}, {"--size"}, {"--frames", "0"},
         {"--out", ""}, {"--video", ""}, {"--crf", "52"}, {"--crf", "x"}, {"--fps", "60"},
-        {"--dry-run", "--video", "v.mp4"}, {"stills"}, {"--size", "8196x4352", "--video", "v"},
+        {"--dry-run", "--video", "v.mp4"}, {"stills"}, {"--size", "8196x4352", "--video", "v.mp4"},
         {"--size", "16384x16384", "--video", "v.mp4"}};
     // clang-format on
     for (const auto& args : bad) {
@@ -84,8 +84,9 @@ TEST(CaptureOptions, AFramePastTheLastNamesTheLimit) {
     }
 }
 
-// A video where one of the listed stills goes, or named as the stills' folder, is refused, told
-// in one line; a still that is not listed, or another folder's, is no clash.
+// A video where one of the listed stills goes, or named as the stills' folder, is refused as a
+// clash, told in one line; a still that is not listed, or another folder's, is no clash (and then
+// refused for its ending).
 TEST(CaptureOptions, AVideoAmongTheStillsIsRefused) {
     if (*videoUnavailableReason() != '\0') {
         GTEST_SKIP() << "this build writes no video: " << videoUnavailableReason();
@@ -97,9 +98,11 @@ TEST(CaptureOptions, AVideoAmongTheStillsIsRefused) {
         {{"--frames", "2", "--out", "./s//", "--video", "s/./frame-000002.png"},
          "still of frame 2"},
         {{"--frames", "2", "--out", ".", "--video", "frame-000002.png"}, "still of frame 2"},
-        {{"--frames", "3", "--out", "s", "--video", "s/frame-000002.png"}, nullptr},
-        {{"--frames", "2", "--out", "s", "--video", "t/frame-000002.png"}, nullptr},
-        {{"--frames", "2", "--out", "s", "--video", "s/frame-0000002.png"}, nullptr},
+        // No clash: then only a video's own endings are taken.
+        {{"--frames", "3", "--out", "s", "--video", "s/frame-000002.png"}, "must end in"},
+        {{"--frames", "2", "--out", "s", "--video", "t/frame-000002.png"}, "must end in"},
+        {{"--frames", "2", "--out", "s", "--video", "s/frame-0000002.png"}, "must end in"},
+        {{"--frames", "2", "--out", "s", "--video", "s/frame-000002.mp4"}, nullptr},
     };
     for (const auto& [args, says] : cases) {
         CaptureOptions options;

@@ -179,7 +179,7 @@ const Destination kDestinations[] = {
     {"link to a file", "echo keep >@/t.mp4; ln -s t.mp4 @/v.mp4", "--out @ --video @/v.mp4", 0, "",
      "t.mp4"},
     {"folder", "mkdir @/v.mp4", "--video @/v.mp4", 2, "is a folder"},
-    {"name of a folder", "", "--video @/new/", 2, "is a folder"},
+    {"name of a folder", "", "--video @/new.mp4/", 2, "is a folder"},
     {"FIFO", "mkfifo @/v.mp4", "--video @/v.mp4", 2, "is a FIFO"},
     {"device", "mknod @/v.mp4 c 1 7", "--video @/v.mp4", 2, "is a device"}, // /dev/full's
     {"link to nothing", "ln -s none @/v.mp4", "--video @/v.mp4", 2, "link to nothing"},
@@ -339,8 +339,9 @@ TEST(Capture, StopSignalsEndTheRunAfterTheFrameOrAtOnce) {
         fs::create_directories(dir + "/d");
         std::ofstream(dir + "/d/keep.mp4") << "keep";
         const auto before = snapshot(dir + "/d");
-        // Lossless and large: the stop after the first signal takes longer than the gap.
-        const pid_t pid = spawn(kNoDisplay + kCapture + "--size 640x480 --crf 0 --video " + dir +
+        // Lossless and large: the stop after the first signal (the queued frames and the
+        // encoder's delayed ones) takes far longer than the gap, even on a busy machine.
+        const pid_t pid = spawn(kNoDisplay + kCapture + "--size 1280x720 --crf 0 --video " + dir +
                                 "/d/new/v.mp4 2>" + dir + "/stderr");
         ASSERT_TRUE(waitUntil([&] { return begun(dir + "/d/new", "v.mp4"); }, 60s));
         std::this_thread::sleep_for(500ms);

@@ -1,18 +1,23 @@
 #include "capture/capture_options.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 
 #include "app/command_line.h"
+#include "capture/multisample.h"
 #include "capture/video_file.h"
+#include "capture/video_format.h"
 
 namespace {
 
 const char kDescription[] =
     "Plays kiru's frames at the fixed 1/60 s step, unpaced, and writes the listed ones as PNG\n"
-    "stills, as an H.264 MP4 video at 60 frames per second, or both. With no display it\n"
-    "renders through SDL's offscreen (EGL) driver.";
+    "stills, as a video at 60 frames per second (H.264 MP4, VP9 WebM or a lossless FFV1\n"
+    "Matroska master, from the name's ending), or both. With no display it renders through\n"
+    "SDL's offscreen (EGL) driver.";
 
 std::string sizeText(int32_t width, int32_t height) {
     return std::to_string(width) + "x" + std::to_string(height);
@@ -140,15 +145,33 @@ bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& opti
                           ->type_name("DIR");
     auto* videoOption =
         app.add_option("--video", options.videoPath,
-                       "H.264 MP4 at 60 fps, one video frame per listed frame;\nat most " +
-                           std::to_string(kMaxVideoMacroblocks) + " 16 x 16 macroblocks a frame (" +
-                           sizeText(kMaxVideoExampleWidth, kMaxVideoExampleHeight) + ")")
+                       "video at 60 fps, one video frame per listed frame: .mp4\nH.264 (at most " +
+                           std::to_string(kMaxVideoMacroblocks) +
+                           " 16 x 16 macroblocks a frame,\n" +
+                           sizeText(kMaxVideoExampleWidth, kMaxVideoExampleHeight) +
+                           "), .webm VP9, .mkv lossless FFV1 in RGB")
             ->type_name("FILE");
-    app.add_option("--crf", options.crf,
-                   "video quality, x264's constant rate factor: 0 (lossless)\nto " +
-                       std::to_string(kMaxCrf) + ", lower is better (default " +
-                       std::to_string(kDefaultCrf) + ")")
-        ->type_name("N");
+    const auto scale = [](const VideoFormat& format) {
+        return std::string(format.ending) + " " + std::to_string(format.crfLowest) + " to " +
+               std::to_string(format.crfHighest) + " (default " +
+               std::to_string(format.crfDefault) + ")";
+    };
+    auto* crfOption = app.add_option("--crf", options.crf,
+                                     "video quality, the encoder's constant rate factor, lower\n"
+                                     "is better: " +
+                                         scale(kVideoMp4) + ", 0 lossless;\n" + scale(kVideoWebm) +
+                                         "; none for " + kVideoMkv.ending)
+                          ->type_name("N");
+    std::string sampleCounts;
+    for (size_t k = 0; k < std::size(kSampleCounts); ++k) {
+        const bool lastOne = k + 1 == std::size(kSampleCounts);
+        sampleCounts += (k == 0 ? "" : lastOne ? " or " : ", ") + std::to_string(kSampleCounts[k]);
+    }
+    auto* samplesOption =
+        app.add_option("--samples", options.samples,
+                       "draw each frame with N samples a pixel (" + sampleCounts +
+                           "),\nanti-aliased, and resolve it before reading it back")
+            ->type_name("N");
     app.add_flag("--dry-run", options.dryRun,
                  "play the listed frames; read back and write nothing");
     app.add_flag("--stats", options.stats, "print the listed frames' time on standard output");
@@ -166,13 +189,17 @@ bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& opti
         error = "unknown argument \"" + app.remaining().front() + "\"";
         return false;
     }
-    if (options.crf < 0 || options.crf > kMaxCrf) {
-        error =
-            "--crf takes 0 to " + std::to_string(kMaxCrf) + ", not " + std::to_string(options.crf);
+    if (!samplesOption->empty() && std::find(std::begin(kSampleCounts), std::end(kSampleCounts),
+                                             options.samples) == std::end(kSampleCounts)) {
+        error = "--samples takes " + sampleCounts + ", not " + std::to_string(options.samples);
         return false;
     }
     if (!videoOption->empty() && *videoUnavailableReason() != '\0') {
         error = videoUnavailableReason();
+        return false;
+    }
+    if (!videoOption->empty() && options.videoPath.empty()) {
+        error = "--video needs a file";
         return false;
     }
     if (options.dryRun && (!outOption->empty() || !videoOption->empty())) {
@@ -183,25 +210,12 @@ bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& opti
         error = "bad size \"" + size + "\" (expected " + kWindowSizeRule + ")";
         return false;
     }
-    const int64_t macroblocks = int64_t{(options.width + 15) / 16} * ((options.height + 15) / 16);
-    if (!videoOption->empty() && macroblocks > kMaxVideoMacroblocks) {
-        error = "--size " + sizeText(options.width, options.height) +
-                " is too large for an H.264 video: " + std::to_string(macroblocks) +
-                " macroblocks of 16 x 16 pixels a frame, where the largest level (6.2) allows " +
-                std::to_string(kMaxVideoMacroblocks) + ", as in " +
-                sizeText(kMaxVideoExampleWidth, kMaxVideoExampleHeight);
-        return false;
-    }
     if (!framesOption->empty()) {
         if (!frameListParse(frames.c_str(), options.frames, error)) {
             return false;
         }
     } else if (!videoOption->empty()) {
         options.frames = {{1, kLoopFrames}};
-    }
-    if (!videoOption->empty() && options.videoPath.empty()) {
-        error = "--video needs a file";
-        return false;
     }
     if (!outOption->empty()) {
         if (out.empty()) {
@@ -212,7 +226,36 @@ bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& opti
     } else if (!videoOption->empty() || options.dryRun) {
         options.outDir.clear();
     }
-    return outputsApart(options, error);
+    if (!outputsApart(options, error)) {
+        return false;
+    }
+    // The format comes from the name; --crf is on its encoder's own scale (x264's without one).
+    const VideoFormat* format = videoOption->empty() ? &kVideoMp4 : nullptr;
+    if (format == nullptr && (format = videoFormatOf(options.videoPath, error)) == nullptr) {
+        return false;
+    }
+    if (format->lossless && !crfOption->empty()) {
+        error = std::string("--crf does not apply to the lossless ") + format->ending + " video";
+        return false;
+    }
+    if (crfOption->empty()) {
+        options.crf = format->crfDefault;
+    } else if (options.crf < format->crfLowest || options.crf > format->crfHighest) {
+        error = "--crf takes " + std::to_string(format->crfLowest) + " to " +
+                std::to_string(format->crfHighest) + " for " + format->ending + ", not " +
+                std::to_string(options.crf);
+        return false;
+    }
+    const int64_t macroblocks = int64_t{(options.width + 15) / 16} * ((options.height + 15) / 16);
+    if (!videoOption->empty() && format == &kVideoMp4 && macroblocks > kMaxVideoMacroblocks) {
+        error = "--size " + sizeText(options.width, options.height) +
+                " is too large for an H.264 video: " + std::to_string(macroblocks) +
+                " macroblocks of 16 x 16 pixels a frame, where the largest level (6.2) allows " +
+                std::to_string(kMaxVideoMacroblocks) + ", as in " +
+                sizeText(kMaxVideoExampleWidth, kMaxVideoExampleHeight);
+        return false;
+    }
+    return true;
 }
 
 std::string captureFramePath(const std::string& dir, uint32_t frame) {

@@ -1,6 +1,6 @@
 #pragma once
 // Command line of kiru-capture and the output it names: [--size WxH] [--frames LIST] [--out DIR]
-// [--video FILE] [--crf N] [--dry-run] [--stats].
+// [--video FILE] [--crf N] [--samples N] [--dry-run] [--stats].
 
 #include <cstdint>
 #include <string>
@@ -25,9 +25,6 @@ inline constexpr int32_t kMaxVideoExampleWidth = 8192;
 inline constexpr int32_t kMaxVideoExampleHeight = 4352;
 static_assert(int64_t{kMaxVideoExampleWidth / 16} * (kMaxVideoExampleHeight / 16) ==
               kMaxVideoMacroblocks);
-// x264's constant rate factor: 18 is visually lossless for this content; 0 is lossless.
-inline constexpr int kDefaultCrf = 18;
-inline constexpr int kMaxCrf = 51;
 
 // Parses "1-120,480,900-910" into ranges. False, with a reason, for an empty list or item,
 // anything but digits, '-' and ',', frame 0, a range that runs backwards, or a number past
@@ -43,7 +40,8 @@ struct CaptureOptions {
     std::vector<FrameRange> frames{{1, 1}}; // 1-4023 when a video is asked for
     std::string outDir = "capture";         // "" when only a video is asked for: no stills
     std::string videoPath;                  // "" for no video
-    int crf = kDefaultCrf;
+    int crf = 18;        // the video encoder's own default when --crf is not given
+    int samples = 0;     // 0: drawn plainly; 2, 4 or 8: samples a pixel, resolved before read-back
     bool dryRun = false; // play the listed frames, read back and write nothing
     bool stats = false;  // print the listed frames' time on standard output
     bool help = false;
@@ -51,9 +49,11 @@ struct CaptureOptions {
 
 // Parses the arguments (argv[0] is the program). False, with the reason in message, for an
 // unknown flag or argument, a missing value, a size that is not two positive multiples of 4 up
-// to 16384 joined by 'x', a video frame larger than kMaxVideoMacroblocks, a bad frame list, a
-// CRF outside 0..kMaxCrf, --dry-run with an output, or a video named as the stills' folder or as
-// one of the listed stills (by the names' text: links are capture_destinations.h's).
+// to 16384 joined by 'x', a video name without one of the three endings of
+// capture/video_format.h, an H.264 frame larger than kMaxVideoMacroblocks, a bad frame list, a
+// CRF outside the video encoder's scale (any --crf for the lossless .mkv), a sample count other
+// than 2, 4 or 8, --dry-run with an output, or a video named as the stills' folder or as one of
+// the listed stills (by the names' text: links are capture_destinations.h's).
 // With --help, true with options.help set and the usage in message. Touches no file: the
 // outputs are capture_destinations.h's to check.
 bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& options,

@@ -8,6 +8,7 @@
 #include "capture/capture_system.h"
 #include "capture/capture_worker.h"
 #include "capture/frame_read.h"
+#include "capture/multisample.h"
 #include "capture/video_file.h"
 #include "render/texture.h"
 #include "stage/demo_state.h"
@@ -91,7 +92,8 @@ bool standardOutputClose(std::string& error) {
     return false;
 }
 
-bool captureOpen(const CaptureOptions& options, VideoFile& video, std::string& error) {
+bool captureOpen(const CaptureOptions& options, Multisample& multisample, VideoFile& video,
+                 std::string& error) {
     CommandLine window;
     window.width = options.width;
     window.height = options.height;
@@ -104,6 +106,8 @@ bool captureOpen(const CaptureOptions& options, VideoFile& video, std::string& e
     if (*textureLoadFailure() != '\0') {
         error = textureLoadFailure();
     } else if (startCheck(options.width, options.height, error) &&
+               (options.samples == 0 || multisampleStart(multisample, options.samples,
+                                                         options.width, options.height, error)) &&
                (options.videoPath.empty() ||
                 video.open(options.videoPath, options.width, options.height, options.crf, error))) {
         return true;
@@ -154,7 +158,8 @@ void progressEnd(Progress& progress, bool completed) {
     progress.onScreen = false;
 }
 
-CaptureEnd capturePlay(const CaptureOptions& options, CaptureWorker* worker, Progress& progress) {
+CaptureEnd capturePlay(const CaptureOptions& options, const Multisample& multisample,
+                       CaptureWorker* worker, Progress& progress) {
     CaptureEnd end;
     end.last = frameListLast(options.frames);
     while (end.played < end.last && stopSignalNumber() == 0 && demoState.running &&
@@ -168,7 +173,13 @@ CaptureEnd capturePlay(const CaptureOptions& options, CaptureWorker* worker, Pro
         }
         demoUpdate(1);
         if (listed) {
-            demoCompose();
+            if (multisample.framebuffer != 0) {
+                multisampleBind(multisample);
+                demoCompose();
+                multisampleResolve(multisample);
+            } else {
+                demoCompose();
+            }
             end.failure = frameTake(worker, options, frame);
             demoPresent();
         }

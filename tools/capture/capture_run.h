@@ -13,6 +13,7 @@
 
 class CaptureWorker;
 class VideoFile;
+struct Multisample;
 
 // Exit statuses besides 0 and 128 + a stop signal's number. kFailure: the unfinished file is
 // removed; kWindowClosed: a viewer's stop, which like a stop signal keeps what was written.
@@ -29,9 +30,11 @@ int captureQuit(int status, const std::string& message);
 bool standardOutputClose(std::string& error);
 
 // Starts the demo at the options' size with every image loaded, checks the GL's limits and
-// error queue, and opens the video when one is asked for. False with the reason, the platform
-// shut down again, when any of these fails.
-bool captureOpen(const CaptureOptions& options, VideoFile& video, std::string& error);
+// error queue, makes the multisampled framebuffer when --samples asks for one, and opens the
+// video when one is asked for. False with the reason, the platform shut down again, when any of
+// these fails.
+bool captureOpen(const CaptureOptions& options, Multisample& multisample, VideoFile& video,
+                 std::string& error);
 
 // On a terminal, one line on standard error rewritten in place: frame n of m, frames per
 // second, time left (from the time listed and unlisted frames have taken so far).
@@ -66,11 +69,13 @@ struct CaptureEnd {
     double processorAtFirst = 0.0; // processorSeconds() as the first listed frame began
 };
 
-// Plays frames 1 to the last listed: each is updated, and a listed one is composed, read back
-// into worker (null: only drawn to the end, for --dry-run), checked for an OpenGL error and
-// queued before its swap. Stops after the frame in which a stop signal came, the window closed,
-// or something failed.
-CaptureEnd capturePlay(const CaptureOptions& options, CaptureWorker* worker, Progress& progress);
+// Plays frames 1 to the last listed: each is updated, and a listed one is composed (into the
+// multisampled framebuffer when there is one, then resolved into the window's), read back into
+// worker (null: only drawn to the end, for --dry-run), checked for an OpenGL error and queued
+// before its swap. Stops after the frame in which a stop signal came, the window closed, or
+// something failed.
+CaptureEnd capturePlay(const CaptureOptions& options, const Multisample& multisample,
+                       CaptureWorker* worker, Progress& progress);
 
 // Writes what the worker holds and completes the video (unless a failure or a stop before its
 // first frame leaves none to keep), noting the first failure in end.

@@ -17,6 +17,7 @@
 #include "capture/capture_run.h"
 #include "capture/capture_system.h"
 #include "capture/capture_worker.h"
+#include "capture/multisample.h"
 #include "capture/video_file.h"
 
 int main(int argc, char* argv[]) {
@@ -36,8 +37,9 @@ int main(int argc, char* argv[]) {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     stopSignalsCatch();
     captureStaleRemove(options);
+    Multisample multisample;
     VideoFile video;
-    if (!captureFoldersMake(folders, text) || !captureOpen(options, video, text)) {
+    if (!captureFoldersMake(folders, text) || !captureOpen(options, multisample, video, text)) {
         return captureQuit(kFailure, text);
     }
     std::optional<CaptureWorker> worker;
@@ -46,7 +48,7 @@ int main(int argc, char* argv[]) {
                        options.videoPath.empty() ? nullptr : &video);
     }
     Progress progress = progressStart(options.frames, frameListLast(options.frames));
-    CaptureEnd end = capturePlay(options, worker ? &*worker : nullptr, progress);
+    CaptureEnd end = capturePlay(options, multisample, worker ? &*worker : nullptr, progress);
     captureFinish(options, worker ? &*worker : nullptr, video, end);
     captureStatsPrint(options, end);
     if (!standardOutputClose(text)) {
@@ -54,6 +56,7 @@ int main(int argc, char* argv[]) {
     }
     const CaptureStatus status = captureStatus(end);
     progressEnd(progress, status.status == 0);
+    multisampleStop(multisample);
     platformShutdown();
     video.discard(); // before its folder is removed
     return status.status == 0 ? 0 : captureQuit(status.status, status.message);

@@ -1,5 +1,9 @@
 #include "capture/video_file.h"
 
+#include <cstring>
+
+#include "capture/video_format.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -12,15 +16,54 @@ namespace {
 constexpr AVRational kFrameTime{1, 60};
 // x264's speed preset. On the 2-core machine this was chosen on, with Mesa's software renderer
 // taking 33 ms of processor time a 1280 x 720 frame of scene 3, read-back, conversion and
-// "superfast" add about 10 ms ("veryfast" 15, "ultrafast" 9 but twice the bytes): within the
-// 1.3 times the render-only time that bench/capture_bench.sh checks. x264 picks its thread count
-// from the cores.
+// "superfast" add about 10 ms ("veryfast" 15, "ultrafast" 9 but twice the bytes). x264 picks its
+// thread count from the cores.
 const char* const kPreset = "superfast";
+// A closed group of pictures every half second, whatever the pictures show: sites ask for it,
+// players seek to it, and the farm's segments, each starting on one, join exactly.
+constexpr int kKeyFrameInterval = 30;
+const char* const kX264Params = "keyint=30:min-keyint=30:scenecut=0:open-gop=0";
+// libvpx's speed for "good" quality: 5 of 0..8 keeps a 1080p frame within a few times the
+// render's own time on two cores; row-mt spreads each frame over the cores.
+constexpr int kVp9CpuUsed = 5;
 
 std::string reasonOf(int code) {
     char text[AV_ERROR_MAX_STRING_SIZE] = "";
     av_strerror(code, text, sizeof text);
     return text;
+}
+
+// The encoder's settings for the format: quality, speed, key frames and profile.
+void encoderOptionsSet(const VideoFormat& format, int crf, AVCodecContext* codec,
+                       AVDictionary** options) {
+    const std::string encoder = format.encoder;
+    if (encoder == "libx264") {
+        codec->gop_size = kKeyFrameInterval;
+        codec->keyint_min = kKeyFrameInterval;
+        av_dict_set(options, "preset", kPreset, 0);
+        // CRF 0 is lossless, which only x264's High 4:4:4 Predictive profile holds (x264 picks
+        // it); every other CRF is High.
+        if (crf > 0) {
+            av_dict_set(options, "profile", "high", 0);
+        }
+        av_dict_set(options, "x264-params", kX264Params, 0);
+        av_dict_set_int(options, "crf", crf, 0);
+    } else if (encoder == "libvpx-vp9") {
+        codec->gop_size = kKeyFrameInterval;
+        codec->keyint_min = kKeyFrameInterval;
+        codec->bit_rate = 0; // constant quality: the CRF alone decides
+        codec->thread_count = 0;
+        av_dict_set(options, "deadline", "good", 0);
+        av_dict_set_int(options, "cpu-used", kVp9CpuUsed, 0);
+        av_dict_set(options, "row-mt", "1", 0);
+        av_dict_set_int(options, "crf", crf, 0);
+    } else {
+        // FFV1 version 3: every frame a key frame, slices checked by CRCs, coded on all cores.
+        codec->gop_size = 1;
+        codec->thread_count = 0;
+        av_dict_set(options, "level", "3", 0);
+        av_dict_set(options, "slicecrc", "1", 0);
+    }
 }
 
 } // namespace
@@ -71,22 +114,30 @@ bool VideoFile::open(const std::string& path, int32_t width, int32_t height, int
     path_ = path;
     width_ = width;
     height_ = height;
-    // FFmpeg's and x264's own messages would break the one-line rule; failures are told here.
+    std::string reason;
+    const VideoFormat* format = videoFormatOf(path, reason);
+    if (format == nullptr) {
+        error = reason;
+        return false;
+    }
+    lossless_ = format->lossless;
+    // FFmpeg's and the encoders' own messages would break the one-line rule; failures are told
+    // here.
     av_log_set_level(AV_LOG_QUIET);
-    const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
+    const AVCodec* codec = avcodec_find_encoder_by_name(format->encoder);
     if (codec == nullptr) {
-        error = "cannot write " + path + ": this FFmpeg has no libx264 encoder";
+        error = "cannot write " + path + ": this FFmpeg has no " + format->encoder + " encoder";
         return false;
     }
     // FFmpeg opens it again by name: the close only gives the name up.
-    if (std::string reason; !tempFileCreate(path, file_, reason) || !tempFileClose(file_, reason)) {
+    if (!tempFileCreate(path, file_, reason) || !tempFileClose(file_, reason)) {
         return failBecause("creating the file", reason, error);
     }
     // "file:" keeps FFmpeg from reading a protocol into a name with a colon.
     const std::string url = "file:" + file_.path;
-    int code = avformat_alloc_output_context2(&format_, nullptr, "mp4", url.c_str());
+    int code = avformat_alloc_output_context2(&format_, nullptr, format->muxer, url.c_str());
     if (code < 0) {
-        return fail("setting up the MP4 muxer", code, error);
+        return fail("setting up the muxer", code, error);
     }
     stream_ = avformat_new_stream(format_, nullptr);
     codec_ = avcodec_alloc_context3(codec);
@@ -95,25 +146,26 @@ bool VideoFile::open(const std::string& path, int32_t width, int32_t height, int
     if (stream_ == nullptr || codec_ == nullptr || frame_ == nullptr || packet_ == nullptr) {
         return fail("allocating the encoder", AVERROR(ENOMEM), error);
     }
+    // The master keeps the RGB the demo drew (sRGB); the others are BT.709 limited-range YUV.
+    const AVPixelFormat pixels = lossless_ ? AV_PIX_FMT_BGR0 : AV_PIX_FMT_YUV420P;
     codec_->width = width;
     codec_->height = height;
-    codec_->pix_fmt = AV_PIX_FMT_YUV420P;
+    codec_->pix_fmt = pixels;
     codec_->time_base = kFrameTime;
     codec_->framerate = av_inv_q(kFrameTime);
-    codec_->color_range = AVCOL_RANGE_MPEG;
-    codec_->colorspace = AVCOL_SPC_BT709;
+    codec_->color_range = lossless_ ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
+    codec_->colorspace = lossless_ ? AVCOL_SPC_RGB : AVCOL_SPC_BT709;
     codec_->color_primaries = AVCOL_PRI_BT709;
-    codec_->color_trc = AVCOL_TRC_BT709;
+    codec_->color_trc = lossless_ ? AVCOL_TRC_IEC61966_2_1 : AVCOL_TRC_BT709;
     if ((format_->oformat->flags & AVFMT_GLOBALHEADER) != 0) {
         codec_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     }
     AVDictionary* options = nullptr;
-    av_dict_set(&options, "preset", kPreset, 0);
-    av_dict_set_int(&options, "crf", crf, 0);
+    encoderOptionsSet(*format, crf, codec_, &options);
     code = avcodec_open2(codec_, codec, &options);
     av_dict_free(&options);
     if (code < 0) {
-        return fail("opening the H.264 encoder", code, error);
+        return fail("opening the encoder", code, error);
     }
     code = avcodec_parameters_from_context(stream_->codecpar, codec_);
     if (code < 0) {
@@ -123,36 +175,42 @@ bool VideoFile::open(const std::string& path, int32_t width, int32_t height, int
     stream_->avg_frame_rate = codec_->framerate;
     stream_->r_frame_rate = codec_->framerate;
 
-    frame_->format = AV_PIX_FMT_YUV420P;
+    frame_->format = pixels;
     frame_->width = width;
     frame_->height = height;
-    frame_->color_range = AVCOL_RANGE_MPEG;
-    frame_->colorspace = AVCOL_SPC_BT709;
-    frame_->color_primaries = AVCOL_PRI_BT709;
-    frame_->color_trc = AVCOL_TRC_BT709;
+    frame_->color_range = codec_->color_range;
+    frame_->colorspace = codec_->colorspace;
+    frame_->color_primaries = codec_->color_primaries;
+    frame_->color_trc = codec_->color_trc;
     code = av_frame_get_buffer(frame_, 0);
     if (code < 0) {
         return fail("allocating the frame buffer", code, error);
     }
-    scaler_ = sws_getContext(width, height, AV_PIX_FMT_RGB0, width, height, AV_PIX_FMT_YUV420P,
-                             SWS_BILINEAR, nullptr, nullptr, nullptr);
-    if (scaler_ == nullptr) {
-        return failBecause("setting up the scaler", "swscale cannot convert RGB to yuv420p here",
-                           error);
+    if (!lossless_) {
+        scaler_ = sws_getContext(width, height, AV_PIX_FMT_RGB0, width, height, pixels,
+                                 SWS_BILINEAR, nullptr, nullptr, nullptr);
+        if (scaler_ == nullptr) {
+            return failBecause("setting up the scaler",
+                               "swscale cannot convert RGB to yuv420p here", error);
+        }
+        // Full-range RGB in, BT.709 limited-range YUV out (swscale's default matrix is BT.601).
+        const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
+        sws_setColorspaceDetails(scaler_, bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16);
     }
-    // Full-range RGB in, BT.709 limited-range YUV out (swscale's default matrix is BT.601).
-    const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
-    sws_setColorspaceDetails(scaler_, bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16);
 
     code = avio_open(&format_->pb, url.c_str(), AVIO_FLAG_WRITE);
     if (code < 0) {
         return fail("opening the file", code, error);
     }
-    // The track counts in frames; the index goes to the front so that players can start at
-    // once.
+    // An MP4 counts in frames, with its index at the front so that players can start at once.
+    // x264's B-frames are shown after they are decoded: negative composition offsets let the
+    // first frame show at 0 with no edit list to hide the decoder's delay.
     AVDictionary* muxing = nullptr;
-    av_dict_set(&muxing, "video_track_timescale", "60", 0);
-    av_dict_set(&muxing, "movflags", "+faststart", 0);
+    if (std::strcmp(format->muxer, "mp4") == 0) {
+        av_dict_set(&muxing, "video_track_timescale", "60", 0);
+        av_dict_set(&muxing, "movflags", "+faststart+negative_cts_offsets", 0);
+        av_dict_set(&muxing, "use_editlist", "0", 0);
+    }
     code = avformat_write_header(format_, &muxing);
     av_dict_free(&muxing);
     if (code < 0) {
@@ -185,13 +243,26 @@ bool VideoFile::add(const uint8_t* rgbx, std::string& error) {
     if (code < 0) {
         return fail("allocating the frame buffer", code, error);
     }
-    // The last row first with a negative stride: the picture comes out top row first.
+    // The last row first: the picture comes out top row first.
     const int stride = width_ * 4;
-    const uint8_t* source[1] = {rgbx + static_cast<size_t>(height_ - 1) * stride};
-    const int sourceStride[1] = {-stride};
-    code = sws_scale(scaler_, source, sourceStride, 0, height_, frame_->data, frame_->linesize);
-    if (code < 0) {
-        return fail("converting to YUV", code, error);
+    if (lossless_) {
+        for (int32_t y = 0; y < height_; ++y) {
+            const uint8_t* from = rgbx + static_cast<size_t>(height_ - 1 - y) * stride;
+            uint8_t* to = frame_->data[0] + static_cast<size_t>(y) * frame_->linesize[0];
+            for (int32_t x = 0; x < width_; ++x, from += 4, to += 4) {
+                to[0] = from[2];
+                to[1] = from[1];
+                to[2] = from[0];
+                to[3] = 0;
+            }
+        }
+    } else {
+        const uint8_t* source[1] = {rgbx + static_cast<size_t>(height_ - 1) * stride};
+        const int sourceStride[1] = {-stride};
+        code = sws_scale(scaler_, source, sourceStride, 0, height_, frame_->data, frame_->linesize);
+        if (code < 0) {
+            return fail("converting to YUV", code, error);
+        }
     }
     frame_->pts = frames_++;
     code = avcodec_send_frame(codec_, frame_);

@@ -1,7 +1,9 @@
 #pragma once
-// One H.264 video in an MP4 at exactly 60 frames per second, written through FFmpeg's libraries
-// (libavformat, libavcodec with libx264, libswscale): yuv420p, tagged BT.709 with limited range,
-// time base 1/60, each frame lasting one tick.
+// One video at exactly 60 frames per second, written through FFmpeg's libraries (libavformat,
+// libavcodec, libswscale), of the format its name's ending asks for (capture/video_format.h):
+// .mp4 H.264 High and .webm VP9, both yuv420p tagged BT.709 with limited range and a key frame
+// every 30 frames; .mkv FFV1 in RGB, every frame a key frame, decoding to the very pixels read
+// back. Each frame lasts one 1/60 s tick; an MP4 counts in those ticks and has no edit list.
 
 #include <cstdint>
 #include <string>
@@ -26,9 +28,10 @@ class VideoFile {
     VideoFile& operator=(const VideoFile&) = delete;
     ~VideoFile(); // a video not finished is dropped; the destination stays as it was
 
-    // Starts the video in a temporary file beside path and writes its header; crf is x264's
-    // constant rate factor. False, with "cannot write PATH: step: reason" (FFmpeg's own reason),
-    // when any step fails; the temporary file is then removed and path left as it was.
+    // Starts the video in a temporary file beside path and writes its header; crf is the
+    // encoder's constant rate factor (unused for the lossless .mkv). False, with "cannot write
+    // PATH: step: reason" (FFmpeg's own reason), when any step fails; the temporary file is then
+    // removed and path left as it was.
     bool open(const std::string& path, int32_t width, int32_t height, int crf, std::string& error);
 
     // Converts and encodes one frame of width x height pixels, 4 bytes each (R, G, B, unused),
@@ -57,6 +60,7 @@ class VideoFile {
     int32_t width_ = 0;
     int32_t height_ = 0;
     int64_t frames_ = 0;
+    bool lossless_ = false;
     AVFormatContext* format_ = nullptr;
     AVStream* stream_ = nullptr;
     AVCodecContext* codec_ = nullptr;

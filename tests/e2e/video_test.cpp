@@ -1,0 +1,329 @@
+// The videos kiru-capture writes as sites, browsers and archives take them, read with FFmpeg's
+// own tools and, for the MP4's layout, box by box: across the hand-over from scene 2 to scene 3.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+const std::string kNoDisplay = "unset DISPLAY WAYLAND_DISPLAY; ";
+const std::string kCapture = "'" KIRU_CAPTURE_PATH "' ";
+// Scene 3's first update runs in frame 1322: the first key frames fall before and after it.
+constexpr int kFirst = 1300;
+constexpr int kCount = 101;
+const std::string kFrames = std::to_string(kFirst) + "-" + std::to_string(kFirst + kCount - 1);
+const std::string kSize = "160x120";
+constexpr size_t kFrameBytes = 160 * 120 * 3;
+
+// Runs a shell command with its standard output and error in out; its status.
+int shell(const std::string& command, std::string& out, std::chrono::seconds limit = 300s) {
+    const std::string file = freshDir("kiru-video-shell") + ".out";
+    const int status = waitExit(spawn("(" + command + ") >" + file + " 2>&1"), limit);
+    out = readFile(file);
+    return status;
+}
+
+std::string probe(const std::string& path, const std::string& entries) {
+    std::string out;
+    shell("ffprobe -v error -count_frames -select_streams v:0 -show_entries " + entries +
+              " -of csv=p=0 '" + path + "'",
+          out);
+    return out;
+}
+
+// Each frame's presentation time in the stream's time base and whether it is a key frame,
+// "pts key" a line, in presentation order.
+std::vector<std::pair<long, int>> framesOf(const std::string& path) {
+    std::istringstream lines(probe(path, "frame=pts,key_frame"));
+    std::vector<std::pair<long, int>> frames;
+    for (std::string line; std::getline(lines, line) && frames.size() < 100000;) {
+        long pts = 0;
+        int key = 0;
+        if (std::sscanf(line.c_str(), "%d,%ld", &key, &pts) == 2) {
+            frames.push_back({pts, key});
+        }
+    }
+    return frames;
+}
+
+// The frames as RGB rows, one after the other; a YUV video is turned back by BT.709's
+// limited-range matrix.
+std::string decodedRgb(const std::string& path, bool yuv) {
+    const std::string out = freshDir("kiru-video-decoded") + ".rgb";
+    const std::string scale =
+        yuv ? "-vf scale=in_color_matrix=bt709:in_range=tv:out_range=pc,format=rgb24 " : "";
+    std::string log;
+    shell("ffmpeg -v error -i '" + path + "' " + scale + "-pix_fmt rgb24 -f rawvideo -y " + out,
+          log);
+    return readFile(out);
+}
+
+// The peak signal-to-noise ratio of frame k of the decoded video against its still, in dB.
+double psnr(const std::string& rgb, size_t k, const Picture& still) {
+    double sum = 0.0;
+    for (size_t i = 0; i < kFrameBytes; ++i) {
+        const int error = static_cast<uint8_t>(rgb[k * kFrameBytes + i]) - still.rgb[i];
+        sum += error * error;
+    }
+    return 10 * std::log10(255.0 * 255 * kFrameBytes / std::max(sum, 1.0));
+}
+
+// The box types of an ISO media file in file order, the containers' children after each
+// container (moov, trak, edts, mdia, minf, stbl), so that an edit list anywhere shows.
+void boxesRead(const std::string& bytes, size_t from, size_t to, std::vector<std::string>& types) {
+    const auto number = [&](size_t at, int size) {
+        uint64_t value = 0;
+        for (int i = 0; i < size; ++i) {
+            value = value << 8 | static_cast<uint8_t>(bytes[at + i]);
+        }
+        return value;
+    };
+    while (from + 8 <= to && types.size() < 10000) {
+        uint64_t size = number(from, 4);
+        const std::string type = bytes.substr(from + 4, 4);
+        size_t header = 8;
+        if (size == 1 && from + 16 <= to) {
+            size = number(from + 8, 8);
+            header = 16;
+        } else if (size == 0) {
+            size = to - from;
+        }
+        if (size < header || from + size > to) {
+            types.push_back("broken");
+            return;
+        }
+        types.push_back(type);
+        for (const char* container : {"moov", "trak", "edts", "mdia", "minf", "stbl"}) {
+            if (type == container) {
+                boxesRead(bytes, from + header, from + size, types);
+            }
+        }
+        from += size;
+    }
+}
+
+// Across the scene 2/3 hand-over, as site upload guides ask: H.264 High 4:2:0 BT.709 in an MP4
+// with the index first, no edit list, a key frame at 0, 30, 60, 90 and nowhere else, and frame n
+// at n/60 s; a WebM of VP9 at 60 frames per second; a lossless master that decodes to the stills
+// byte for byte. Each format's every frame is there, and the lossy ones close to the stills.
+TEST(Video, EachEndingWritesItsFormatWithEveryFrame) {
+    const std::string dir = freshDir("kiru-video-formats");
+    fs::create_directories(dir);
+    const std::string common = kNoDisplay + "exec " + kCapture + "--size " + kSize + " --frames " +
+                               kFrames + " --video " + dir;
+    std::string out;
+    ASSERT_EQ(shell(common + "/v.mp4 --out " + dir + "/stills", out), 0) << out;
+    ASSERT_EQ(shell(common + "/v.webm", out), 0) << out;
+    ASSERT_EQ(shell(common + "/v.mkv", out), 0) << out;
+
+    const std::string mp4 = readFile(dir + "/v.mp4");
+    std::vector<std::string> boxes;
+    boxesRead(mp4, 0, mp4.size(), boxes);
+    const auto at = [&](const char* type) {
+        return std::find(boxes.begin(), boxes.end(), type) - boxes.begin();
+    };
+    EXPECT_LT(at("moov"), at("mdat")) << testing::PrintToString(boxes);
+    EXPECT_LT(at("mdat"), static_cast<long>(boxes.size()));
+    EXPECT_EQ(at("elst"), static_cast<long>(boxes.size())) << "an edit list";
+    EXPECT_EQ(at("edts"), static_cast<long>(boxes.size())) << "an edit box";
+    EXPECT_EQ(at("broken"), static_cast<long>(boxes.size()));
+
+    EXPECT_EQ(probe(dir + "/v.mp4", "stream=codec_name,profile,pix_fmt,color_range,color_space,"
+                                    "r_frame_rate,time_base,start_time,nb_read_frames"),
+              "h264,High,yuv420p,tv,bt709,60/1,1/60,0.000000,101\n");
+    const auto frames = framesOf(dir + "/v.mp4");
+    ASSERT_EQ(frames.size(), size_t{kCount});
+    for (size_t n = 0; n < frames.size(); ++n) {
+        EXPECT_EQ(frames[n], std::make_pair(static_cast<long>(n), n % 30 == 0 ? 1 : 0)) << n;
+    }
+
+    EXPECT_EQ(probe(dir + "/v.webm", "stream=codec_name,pix_fmt,color_space,r_frame_rate,"
+                                     "nb_read_frames"),
+              "vp9,yuv420p,bt709,60/1,101\n");
+    // WebM counts in milliseconds: frame n at n/60 s to the nearest one.
+    const auto webm = framesOf(dir + "/v.webm");
+    ASSERT_EQ(webm.size(), size_t{kCount});
+    for (size_t n = 0; n < webm.size(); ++n) {
+        EXPECT_EQ(webm[n].first, std::lround(n * 1000.0 / 60)) << n;
+    }
+
+    EXPECT_EQ(probe(dir + "/v.mkv", "stream=codec_name,pix_fmt,r_frame_rate,nb_read_frames"),
+              "ffv1,bgr0,60/1,101\n");
+    const std::string lossless = decodedRgb(dir + "/v.mkv", false);
+    const std::string h264 = decodedRgb(dir + "/v.mp4", true);
+    const std::string vp9 = decodedRgb(dir + "/v.webm", true);
+    ASSERT_EQ(lossless.size(), kCount * kFrameBytes);
+    ASSERT_EQ(h264.size(), kCount * kFrameBytes);
+    ASSERT_EQ(vp9.size(), kCount * kFrameBytes);
+    for (int k = 0; k < kCount; ++k) {
+        const Picture still = stillRead(dir + "/stills", kFirst + k);
+        ASSERT_EQ(still.rgb.size(), kFrameBytes) << kFirst + k;
+        EXPECT_EQ(lossless.compare(k * kFrameBytes, kFrameBytes,
+                                   reinterpret_cast<const char*>(still.rgb.data()), kFrameBytes),
+                  0)
+            << "frame " << kFirst + k << " of the master differs from its still";
+        EXPECT_GE(psnr(h264, k, still), 35) << "H.264 frame " << kFirst + k;
+        EXPECT_GE(psnr(vp9, k, still), 30) << "VP9 frame " << kFirst + k;
+    }
+}
+
+// The same frames rendered as three jobs and joined without encoding again make the video of a
+// single run: every frame, frame n at n/60 s, a key frame every 30 (the ranges start on them),
+// no edit list, the index first and each frame as close to its still; the lossless master joins
+// to the stills byte for byte, and each job's stills are those of the single run.
+TEST(Video, AFarmOfThreeJobsJoinsTheVideoOfOneRun) {
+    std::string out;
+    if (shell("command -v parallel", out) != 0) {
+        GTEST_SKIP() << "needs GNU parallel (bash scripts/deps.sh farm)";
+    }
+    const std::string dir = freshDir("kiru-video-farm");
+    fs::create_directories(dir);
+    ASSERT_EQ(shell(kNoDisplay + "exec " + kCapture + "--size " + kSize + " --frames " + kFrames +
+                        " --out " + dir + "/single",
+                    out),
+              0)
+        << out;
+    const std::string farm = kNoDisplay + "KIRU_CAPTURE='" KIRU_CAPTURE_PATH "' exec bash '" +
+                             KIRU_FARM_PATH + "' --jobs 3 -- --size " + kSize + " --frames " +
+                             kFrames;
+    ASSERT_EQ(shell(farm + " --video " + dir + "/f.mp4 --out " + dir + "/stills", out), 0) << out;
+    ASSERT_EQ(shell(farm + " --video " + dir + "/f.mkv", out), 0) << out;
+    EXPECT_TRUE(out.empty()) << out;
+
+    const std::string mp4 = readFile(dir + "/f.mp4");
+    std::vector<std::string> boxes;
+    boxesRead(mp4, 0, mp4.size(), boxes);
+    const auto at = [&](const char* type) {
+        return std::find(boxes.begin(), boxes.end(), type) - boxes.begin();
+    };
+    EXPECT_LT(at("moov"), at("mdat")) << testing::PrintToString(boxes);
+    EXPECT_EQ(at("elst"), static_cast<long>(boxes.size())) << "an edit list";
+    EXPECT_EQ(probe(dir + "/f.mp4", "stream=codec_name,profile,pix_fmt,color_space,r_frame_rate,"
+                                    "time_base,start_time,nb_read_frames"),
+              "h264,High,yuv420p,bt709,60/1,1/60,0.000000,101\n");
+    const auto frames = framesOf(dir + "/f.mp4");
+    ASSERT_EQ(frames.size(), size_t{kCount});
+    for (size_t n = 0; n < frames.size(); ++n) {
+        EXPECT_EQ(frames[n], std::make_pair(static_cast<long>(n), n % 30 == 0 ? 1 : 0)) << n;
+    }
+    const std::string h264 = decodedRgb(dir + "/f.mp4", true);
+    const std::string lossless = decodedRgb(dir + "/f.mkv", false);
+    ASSERT_EQ(h264.size(), kCount * kFrameBytes);
+    ASSERT_EQ(lossless.size(), kCount * kFrameBytes);
+    for (int k = 0; k < kCount; ++k) {
+        const Picture still = stillRead(dir + "/single", kFirst + k);
+        ASSERT_EQ(still.rgb.size(), kFrameBytes) << kFirst + k;
+        EXPECT_EQ(stillRead(dir + "/stills", kFirst + k), still) << kFirst + k;
+        EXPECT_GE(psnr(h264, k, still), 35) << "H.264 frame " << kFirst + k;
+        EXPECT_EQ(lossless.compare(k * kFrameBytes, kFrameBytes,
+                                   reinterpret_cast<const char*>(still.rgb.data()), kFrameBytes),
+                  0)
+            << "frame " << kFirst + k << " of the joined master differs from its still";
+    }
+    // Nothing of the jobs' own is left beside the outputs.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 4);
+    // A job's refusal is the farm's: its one line and status 2, and nothing more is written.
+    EXPECT_EQ(shell(farm + " --crf 52 --video " + dir + "/bad.mp4", out), 2);
+    EXPECT_EQ(out, "kiru-capture: --crf takes 0 to 51 for .mp4, not 52\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 4);
+}
+
+// The largest channel difference between pixel i of a and pixel j of b.
+int difference(const Picture& a, size_t i, const Picture& b, size_t j) {
+    int largest = 0;
+    for (size_t c = 0; c < 3; ++c) {
+        largest = std::max(largest, std::abs(a.rgb[i * 3 + c] - b.rgb[j * 3 + c]));
+    }
+    return largest;
+}
+
+// --samples 4 across the field of scene 3, for stills and video alike: where the plain frame's
+// 3 x 3 neighbourhood is all one colour the picture stays (within 2/255), and on its edges pixels
+// take values between their neighbours' that the plain frame does not have. --samples 3 is
+// refused as an argument; 8 is drawn, or refused in one line where the OpenGL offers fewer.
+TEST(Video, SamplesSmoothTheEdgesAndKeepTheRest) {
+    const std::string dir = freshDir("kiru-video-samples");
+    fs::create_directories(dir);
+    const std::string run = kNoDisplay + "exec " + kCapture + "--size 320x240 --frames 2000 ";
+    std::string out;
+    ASSERT_EQ(shell(run + "--out " + dir + "/plain", out), 0) << out;
+    ASSERT_EQ(shell(run + "--samples 4 --out " + dir + "/smooth --video " + dir + "/v.mkv", out), 0)
+        << out;
+    const Picture plain = stillRead(dir + "/plain", 2000);
+    const Picture smooth = stillRead(dir + "/smooth", 2000);
+    ASSERT_EQ(plain.rgb.size(), size_t{320 * 240 * 3});
+    ASSERT_EQ(smooth.rgb.size(), plain.rgb.size());
+    const std::string master = decodedRgb(dir + "/v.mkv", false);
+    EXPECT_TRUE(master == std::string(smooth.rgb.begin(), smooth.rgb.end()))
+        << "the video's frame is not the still's";
+    int inside = 0, insideChanged = 0, edges = 0, between = 0;
+    for (int32_t y = 1; y + 1 < plain.height; ++y) {
+        for (int32_t x = 1; x + 1 < plain.width; ++x) {
+            const size_t i = static_cast<size_t>(y) * plain.width + x;
+            int spread = 0;
+            bool matchesANeighbour = false;
+            for (int dy = -1; dy <= 1; ++dy) {
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const size_t j = i + dy * plain.width + dx;
+                    spread = std::max(spread, difference(plain, i, plain, j));
+                    matchesANeighbour |= difference(smooth, i, plain, j) <= 2;
+                }
+            }
+            if (spread <= 2) {
+                ++inside;
+                insideChanged += difference(smooth, i, plain, i) > 2 ? 1 : 0;
+            } else if (spread >= 64) {
+                ++edges;
+                between += matchesANeighbour ? 0 : 1;
+            }
+        }
+    }
+    ASSERT_GT(edges, 200) << "no field on screen";
+    EXPECT_LE(insideChanged, inside / 1000) << "of " << inside;
+    EXPECT_GE(between, edges / 20) << "of " << edges << " edge pixels";
+
+    EXPECT_EQ(shell(run + "--samples 3 --out " + dir + "/three", out), 2);
+    EXPECT_EQ(out, "kiru-capture: --samples takes 2, 4 or 8, not 3\n");
+    const int eight = shell(run + "--samples 8 --out " + dir + "/eight", out);
+    if (eight == 0) {
+        EXPECT_EQ(stillRead(dir + "/eight", 2000).rgb.size(), plain.rgb.size());
+    } else {
+        EXPECT_EQ(eight, 1);
+        EXPECT_TRUE(std::regex_match(out, std::regex("kiru-capture: cannot draw with 8 samples "
+                                                     "a pixel: this OpenGL offers at most \\d\n")))
+            << out;
+        EXPECT_FALSE(fs::exists(dir + "/eight"));
+    }
+    EXPECT_FALSE(fs::exists(dir + "/three"));
+}
+
+// A name of any other ending is refused before anything starts: status 2, one line naming the
+// three endings, nothing written.
+TEST(Video, OtherNamesAreRefusedBeforeAnythingStarts) {
+    const std::string dir = freshDir("kiru-video-names");
+    fs::create_directories(dir);
+    for (const char* name : {"v.txt", "v.mov", "v"}) {
+        std::string out;
+        EXPECT_EQ(shell(kNoDisplay + "exec " + kCapture + "--video " + dir + "/" + name, out), 2);
+        EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
+        EXPECT_NE(out.find(".mp4 (H.264), .webm (VP9) or .mkv (lossless FFV1)"), std::string::npos)
+            << out;
+    }
+    EXPECT_TRUE(fs::is_empty(dir));
+}
+
+} // namespace
