@@ -158,7 +158,7 @@ void progressEnd(Progress& progress, bool completed) {
     progress.onScreen = false;
 }
 
-CaptureEnd capturePlay(const CaptureOptions& options, const Multisample& multisample,
+CaptureEnd capturePlay(const CaptureOptions& options, Multisample& multisample,
                        CaptureWorker* worker, Progress& progress) {
     CaptureEnd end;
     end.last = frameListLast(options.frames);
@@ -188,6 +188,7 @@ CaptureEnd capturePlay(const CaptureOptions& options, const Multisample& multisa
         end.played = frame;
         progressFrameDone(progress, frame, listed, secondsSince(start));
     }
+    multisampleStop(multisample); // the frames are done
     return end;
 }
 

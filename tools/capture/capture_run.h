@@ -73,8 +73,8 @@ struct CaptureEnd {
 // multisampled framebuffer when there is one, then resolved into the window's), read back into
 // worker (null: only drawn to the end, for --dry-run), checked for an OpenGL error and queued
 // before its swap. Stops after the frame in which a stop signal came, the window closed, or
-// something failed.
-CaptureEnd capturePlay(const CaptureOptions& options, const Multisample& multisample,
+// something failed. The multisampled framebuffer is released after the last frame.
+CaptureEnd capturePlay(const CaptureOptions& options, Multisample& multisample,
                        CaptureWorker* worker, Progress& progress);
 
 // Writes what the worker holds and completes the video (unless a failure or a stop before its

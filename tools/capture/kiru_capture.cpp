@@ -56,7 +56,6 @@ int main(int argc, char* argv[]) {
     }
     const CaptureStatus status = captureStatus(end);
     progressEnd(progress, status.status == 0);
-    multisampleStop(multisample);
     platformShutdown();
     video.discard(); // before its folder is removed
     return status.status == 0 ? 0 : captureQuit(status.status, status.message);
