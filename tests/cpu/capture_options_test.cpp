@@ -94,6 +94,8 @@ TEST(CaptureOptions, AVideoAmongTheStillsIsRefused) {
     const std::pair<std::vector<const char*>, const char*> cases[] = {
         {{"--video", "v.mp4", "--out", "v.mp4"}, "is the stills' folder"},
         {{"--video", "./s/", "--out", "s"}, "is the stills' folder"},
+        {{"--video", "a/../v.mp4", "--out", "v.mp4"}, "is the stills' folder"},
+        {{"--video", "/../v.mp4", "--out", "/v.mp4"}, "is the stills' folder"},
         {{"--frames", "1-3", "--out", "s", "--video", "s/frame-000002.png"}, "still of frame 2"},
         {{"--frames", "2", "--out", "./s//", "--video", "s/./frame-000002.png"},
          "still of frame 2"},

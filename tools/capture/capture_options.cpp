@@ -3,8 +3,8 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <iterator>
+#include <vector>
 
 #include "app/command_line.h"
 #include "capture/multisample.h"
@@ -23,13 +23,28 @@ std::string sizeText(int32_t width, int32_t height) {
     return std::to_string(width) + "x" + std::to_string(height);
 }
 
-// The same name, as far as the text tells: "./a//b/" is "a/b".
+// The same name, as far as the text tells (no file is looked at): "./a//b/" is "a/b", "a/../b"
+// is "b", "/.." is "/".
 std::string nameOf(const std::string& path) {
-    std::string name = std::filesystem::path(path).lexically_normal().generic_string();
-    while (name.size() > 1 && name.back() == '/') {
-        name.pop_back();
+    const bool absolute = path.starts_with('/');
+    std::vector<std::string> parts;
+    for (size_t start = 0; start <= path.size();) {
+        const size_t slash = std::min(path.find('/', start), path.size());
+        const std::string part = path.substr(start, slash - start);
+        if (part == ".." && !parts.empty() && parts.back() != "..") {
+            parts.pop_back();
+        } else if (part == ".." && absolute) {
+            // nothing is above the root
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        start = slash + 1;
     }
-    return name;
+    std::string name = absolute ? "/" : "";
+    for (const std::string& part : parts) {
+        name += (name.empty() || name == "/" ? "" : "/") + part;
+    }
+    return name.empty() ? "." : name;
 }
 
 // The video must not be written where a still goes, nor over the stills' folder.
