@@ -8,7 +8,6 @@
 
 #include <SDL_image.h>
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <csignal>
 #include <cstring>
@@ -28,8 +27,6 @@ namespace {
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
-// Shell text that runs a program with no display at all.
-const std::string kNoDisplay = "unset DISPLAY WAYLAND_DISPLAY; ";
 const std::string kCapture = "exec '" KIRU_CAPTURE_PATH "' ";
 
 class Programs : public testing::TestWithParam<const char*> {};
@@ -106,23 +103,9 @@ TEST(FullScreen, AtTheDesktopSizeUnlessAThirdArgumentSaysOtherwise) {
     }
 }
 
-// What FFmpeg's own tools find in a video: "codec,pixel format,range,matrix,rate,time base,frames"
-// and the duration, a line each. With rgb, its frames one after the other as RGB rows, turned
-// back by the BT.709 limited-range matrix.
-std::string decode(const std::string& path, std::string* rgb = nullptr) {
-    const std::string out = freshDir("kiru-decoded");
-    waitExit(spawn("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
-                   "stream=codec_name,pix_fmt,color_range,color_space,r_frame_rate,time_base,"
-                   "nb_read_frames:format=duration -of csv=p=0 '" +
-                   path + "' >" + out + " 2>&1"));
-    if (rgb != nullptr) {
-        waitExit(spawn("ffmpeg -v error -i '" + path +
-                       "' -vf scale=in_color_matrix=bt709:in_range=tv:out_range=pc,format=rgb24 "
-                       "-f rawvideo -y " +
-                       out + ".rgb"));
-        *rgb = readFile(out + ".rgb");
-    }
-    return readFile(out);
+// Of a video that plays: "codec,frames".
+std::string framesProbe(const std::string& path) {
+    return videoProbe(path, "stream=codec_name,nb_read_frames");
 }
 
 const std::string kRegular = std::to_string(static_cast<int>(fs::file_type::regular));
@@ -174,47 +157,46 @@ void PrintTo(const Destination& c, std::ostream* out) {
 const std::string kMount = "mount -t tmpfs -o size=16k";
 
 const Destination kDestinations[] = {
-    {"new name", "", "--out @ --video @/new/v.mp4", 0, "", "new/v.mp4"},
-    {"file", "echo keep >@/v.mp4", "--out @ --video @/v.mp4", 0, "", "v.mp4"},
-    {"link to a file", "echo keep >@/t.mp4; ln -s t.mp4 @/v.mp4", "--out @ --video @/v.mp4", 0, "",
+    {"NewName", "", "--out @ --video @/new/v.mp4", 0, "", "new/v.mp4"},
+    {"File", "echo keep >@/v.mp4", "--out @ --video @/v.mp4", 0, "", "v.mp4"},
+    {"LinkToAFile", "echo keep >@/t.mp4; ln -s t.mp4 @/v.mp4", "--out @ --video @/v.mp4", 0, "",
      "t.mp4"},
-    {"folder", "mkdir @/v.mp4", "--video @/v.mp4", 2, "is a folder"},
-    {"name of a folder", "", "--video @/new.mp4/", 2, "is a folder"},
+    {"Folder", "mkdir @/v.mp4", "--video @/v.mp4", 2, "is a folder"},
+    {"NameOfAFolder", "", "--video @/new.mp4/", 2, "is a folder"},
     {"FIFO", "mkfifo @/v.mp4", "--video @/v.mp4", 2, "is a FIFO"},
-    {"device", "mknod @/v.mp4 c 1 7", "--video @/v.mp4", 2, "is a device"}, // /dev/full's
-    {"link to nothing", "ln -s none @/v.mp4", "--video @/v.mp4", 2, "link to nothing"},
-    {"FIFO among the stills", "mkfifo @/frame-000002.png", "--frames 1-3 --out @", 2, "is a FIFO"},
-    {"in no folder", "", "--video /dev/null/v.mp4", 2, "not a folder"},
-    {"video among the stills", "", "--out @ --video @/frame-000781.png", 2, "still of frame 781"},
-    {"video as the stills' folder", "", "--out @/v.mp4 --video @/v.mp4", 2, "stills' folder"},
-    {"control characters", "", "--frames '1-\n2'", 2, "1-\\n2"},
-    {"help to a full standard output", "", "--help >/dev/full", 1,
+    {"Device", "mknod @/v.mp4 c 1 7", "--video @/v.mp4", 2, "is a device"}, // /dev/full's
+    {"LinkToNothing", "ln -s none @/v.mp4", "--video @/v.mp4", 2, "link to nothing"},
+    {"FIFOAmongTheStills", "mkfifo @/frame-000002.png", "--frames 1-3 --out @", 2, "is a FIFO"},
+    {"InNoFolder", "", "--video /dev/null/v.mp4", 2, "not a folder"},
+    {"VideoAmongTheStills", "", "--out @ --video @/frame-000781.png", 2, "still of frame 781"},
+    {"VideoAsTheStillsFolder", "", "--out @/v.mp4 --video @/v.mp4", 2, "stills' folder"},
+    {"ControlCharacters", "", "--frames '1-\n2'", 2, "1-\\n2"},
+    {"HelpToAFullStandardOutput", "", "--help >/dev/full", 1, "standard output: No space left"},
+    {"StatisticsToAFullStandardOutput", "", "--dry-run --stats >/dev/full", 1,
      "standard output: No space left"},
-    {"statistics to a full standard output", "", "--dry-run --stats >/dev/full", 1,
-     "standard output: No space left"},
-    {"read-only file system", "mkdir @/ro && " + kMount + ",ro none @/ro", "--video @/ro/v.mp4", 2,
+    {"ReadOnlyFileSystem", "mkdir @/ro && " + kMount + ",ro none @/ro", "--video @/ro/v.mp4", 2,
      "Read-only file system"},
-    {"too large for H.264", "echo keep >@/v.mp4", "--size 16384x16384 --video @/v.mp4", 2,
+    {"TooLargeForH264", "echo keep >@/v.mp4", "--size 16384x16384 --video @/v.mp4", 2,
      "too large for an H.264 video"},
     // Past 16 KB by frame 350, past 20 KB with the trailer, which is written last.
-    {"full file system", "mkdir @/full && " + kMount + " none @/full && echo keep >@/full/v.mp4",
+    {"FullFileSystem", "mkdir @/full && " + kMount + " none @/full && echo keep >@/full/v.mp4",
      "--size 320x240 --frames 300-400 --video @/full/v.mp4", 1,
      "v.mp4: writing the trailer: No space left on device"},
-    {"file size limit", "", "--size 320x240 --frames 300-400 --video @/v.mp4", 1,
+    {"FileSizeLimit", "", "--size 320x240 --frames 300-400 --video @/v.mp4", 1,
      "v.mp4: writing the trailer: File too large", "", "ulimit -f 39; "},
     // Stills of 1.1 and 22 KB: the first stays. With the video's new folder, the stills fail
     // first and the folder goes with its file.
-    {"file size limit for the stills", "", "--size 320x240 --frames 400,700 --out @/a", 1,
+    {"FileSizeLimitForTheStills", "", "--size 320x240 --frames 400,700 --out @/a", 1,
      "a/frame-000700.png: File too large", "a/frame-000400.png", "ulimit -f 10; "},
-    {"full file system for the stills", "mkdir @/full && " + kMount + " none @/full",
+    {"FullFileSystemForTheStills", "mkdir @/full && " + kMount + " none @/full",
      "--size 320x240 --frames 700-760 --out @/full/st --video @/new/v.mp4", 1,
      "No space left on device"},
     // Both outputs need the new folder a, made once and removed after b and c.
-    {"no OpenGL 2.0", "", "--out @/a/b --video @/a/c/v.mp4", 1, "OpenGL 2.0", "",
+    {"NoOpenGL20", "", "--out @/a/b --video @/a/c/v.mp4", 1, "OpenGL 2.0", "",
      "export MESA_GL_VERSION_OVERRIDE=1.5; "},
     // A box image wider than the GL takes (made beside "@") is refused from its header, before
     // any GL call.
-    {"image wider than the GL takes",
+    {"ImageWiderThanTheGLTakes",
      "mkdir @/res && cp @/../wide.png @/res/box1.png && ln -s \"$PWD\"/res/font1.png "
      "\"$PWD\"/res/particle1.png @/res",
      "", 1, "res/box1.png is 32768 x 1 pixels, more than the 4096 x 4096", "", "cd @; "},
@@ -273,18 +255,13 @@ TEST_P(CaptureDestinations, LeaveOnlyWholeFiles) {
     // A completed video plays at exactly 60 frames per second, tagged BT.709 limited range,
     // each frame close (PSNR) to its still.
     if (c.keeps.ends_with(".mp4")) {
-        std::string rgb;
-        EXPECT_EQ(decode(d + "/" + c.keeps, &rgb), "h264,yuv420p,tv,bt709,60/1,1/60,2\n0.034000\n");
+        const std::string video = d + "/" + c.keeps;
+        EXPECT_EQ(videoProbe(video, "stream=codec_name,pix_fmt,color_range,color_space,"
+                                    "r_frame_rate,time_base,nb_read_frames:format=duration"),
+                  "h264,yuv420p,tv,bt709,60/1,1/60,2\n0.034000\n");
+        const std::string rgb = videoRgb(video, true);
         for (const int frame : {780, 781}) {
-            const Picture still = stillRead(d, frame);
-            const size_t size = still.rgb.size(), at = (frame - 780) * size;
-            double sum = 0.0;
-            for (size_t i = 0; i < size && rgb.size() == 2 * size; ++i) {
-                const int error = static_cast<uint8_t>(rgb[at + i]) - still.rgb[i];
-                sum += error * error;
-            }
-            const double psnr = 10 * std::log10(255.0 * 255 * size / sum);
-            EXPECT_TRUE(rgb.size() == 2 * size && psnr >= 35) << frame << ": " << psnr;
+            EXPECT_GE(videoPsnr(rgb, frame - 780, stillRead(d, frame)), 35) << frame;
         }
     }
     EXPECT_TRUE(!c.keeps.ends_with(".png") || !pngRead(d + "/" + c.keeps).rgb.empty());
@@ -310,21 +287,8 @@ TEST_P(CaptureDestinations, LeaveOnlyWholeFiles) {
     }
 }
 
-// "full file system for the stills" is FullFileSystemForTheStills.
-std::string caseName(const char* name) {
-    std::string shown;
-    bool upper = true;
-    for (const char* c = name; *c != '\0'; ++c) {
-        if (std::isalnum(static_cast<unsigned char>(*c))) {
-            shown += upper ? static_cast<char>(std::toupper(static_cast<unsigned char>(*c))) : *c;
-        }
-        upper = !std::isalnum(static_cast<unsigned char>(*c));
-    }
-    return shown;
-}
-
 INSTANTIATE_TEST_SUITE_P(Capture, CaptureDestinations, testing::ValuesIn(kDestinations),
-                         [](const auto& info) { return caseName(info.param.name); });
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // SIGTERM stops a whole-loop video after the current frame: status 143, a message that says
 // where, and a video that plays with exactly the frames encoded. A second stop signal, of either
@@ -357,9 +321,9 @@ TEST(Capture, StopSignalsEndTheRunAfterTheFrameOrAtOnce) {
         EXPECT_EQ(waitExit(pid, 10s), 128 + (second != 0 ? second : first));
         const std::string line = oneLine(dir + "/stderr");
         if (second == 0) {
-            const std::string stopped = decode(dir + "/d/new/v.mp4");
+            const std::string stopped = framesProbe(dir + "/d/new/v.mp4");
             std::smatch frames; // the last field of the first line
-            ASSERT_TRUE(std::regex_search(stopped, frames, std::regex(R"(^h264,.*,([1-9]\d*)\n)")))
+            ASSERT_TRUE(std::regex_search(stopped, frames, std::regex(R"(^h264,([1-9]\d*)\n)")))
                 << stopped;
             const std::string encoded = frames[1];
             EXPECT_NE(line.find("stopped by SIGTERM after frame " + encoded + " of 4023"),
@@ -395,7 +359,7 @@ TEST(Capture, ClosingItsWindowKeepsAPlayableVideo) {
     ASSERT_TRUE(std::regex_search(line, after,
                                   std::regex(R"(the window was closed after frame (\d+) of 4023)")))
         << line;
-    const std::string decoded = decode(dir + "/v.mp4");
+    const std::string decoded = framesProbe(dir + "/v.mp4");
     EXPECT_NE(decoded.find("," + after[1].str() + "\n"), std::string::npos) << decoded;
     EXPECT_FALSE(begun(dir, "v.mp4"));
 }
@@ -452,7 +416,7 @@ TEST(Capture, TheNextRunClearsWhatAKilledRunLeft) {
         EXPECT_TRUE(after.contains(name)) << name;
     }
     EXPECT_FALSE(after.contains(".frame-000005.png.Ab12Cd"));
-    EXPECT_EQ(decode(dir + "/v.mp4").substr(0, 5), "h264,");
+    EXPECT_EQ(framesProbe(dir + "/v.mp4").substr(0, 5), "h264,");
 }
 
 // A whole loop through the real frame loop (under the sanitizers too, when the suite is built

@@ -9,6 +9,7 @@
 
 #include <SDL_image.h>
 #include <algorithm>
+#include <cmath>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -61,6 +62,44 @@ std::string freshDir(const std::string& name) {
     const std::string dir = testing::TempDir() + name;
     std::filesystem::remove_all(dir);
     return dir;
+}
+
+int shellRun(const std::string& command, std::string& out, std::chrono::seconds timeout) {
+    const std::string file = freshDir("kiru-shell.out");
+    const int status = waitExit(spawn("(" + command + ") >" + file + " 2>&1"), timeout);
+    out = readFile(file);
+    return status;
+}
+
+std::string videoProbe(const std::string& path, const std::string& entries) {
+    std::string out;
+    shellRun("ffprobe -v error -count_frames -select_streams v:0 -show_entries " + entries +
+                 " -of csv=p=0 '" + path + "'",
+             out);
+    return out;
+}
+
+std::string videoRgb(const std::string& path, bool yuv) {
+    const std::string out = freshDir("kiru-video.rgb");
+    const std::string scale =
+        yuv ? "-vf scale=in_color_matrix=bt709:in_range=tv:out_range=pc,format=rgb24 " : "";
+    std::string log;
+    shellRun("ffmpeg -v error -i '" + path + "' " + scale + "-pix_fmt rgb24 -f rawvideo -y " + out,
+             log);
+    return readFile(out);
+}
+
+double videoPsnr(const std::string& rgb, size_t k, const Picture& still) {
+    const size_t size = still.rgb.size();
+    if (size == 0 || rgb.size() < (k + 1) * size) {
+        return 0;
+    }
+    double sum = 0.0;
+    for (size_t i = 0; i < size; ++i) {
+        const int error = static_cast<uint8_t>(rgb[k * size + i]) - still.rgb[i];
+        sum += error * error;
+    }
+    return 10 * std::log10(255.0 * 255 * size / std::max(sum, 1.0));
 }
 
 Picture pngRead(const std::string& path) {

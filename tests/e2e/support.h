@@ -24,6 +24,11 @@ std::string readFile(const std::string& path);
 std::string oneLine(const std::string& path);
 // The path of name in the test's temporary folder, with nothing there.
 std::string freshDir(const std::string& name);
+// Shell text that runs a program with no display at all.
+inline const std::string kNoDisplay = "unset DISPLAY WAYLAND_DISPLAY; ";
+// Runs a shell command line with its standard output and error in out; its status.
+int shellRun(const std::string& command, std::string& out,
+             std::chrono::seconds timeout = std::chrono::seconds(300));
 
 // Pixels as RGB rows from the top.
 struct Picture {
@@ -45,6 +50,16 @@ PictureDifference pictureCompare(const Picture& a, const Picture& b, int toleran
 Picture pngRead(const std::string& path);
 // The still kiru-capture writes for a frame: dir/frame-NNNNNN.png.
 Picture stillRead(const std::string& dir, int32_t frame);
+
+// What ffprobe finds in a video's first stream (entries as -show_entries takes them), counting
+// its frames: a line of comma-separated values for each section.
+std::string videoProbe(const std::string& path, const std::string& entries);
+// A video's frames as RGB rows, one after the other; a YUV one turned back by BT.709's
+// limited-range matrix.
+std::string videoRgb(const std::string& path, bool yuv);
+// The peak signal-to-noise ratio in dB of frame k of such frames against a still of their size;
+// 0 when the frames end before it.
+double videoPsnr(const std::string& rgb, size_t k, const Picture& still);
 
 // A connection that ignores X errors: a window that goes away while it is searched gives
 // BadWindow, and the default handler would end the test process.

@@ -20,7 +20,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-const std::string kNoDisplay = "unset DISPLAY WAYLAND_DISPLAY; ";
 const std::string kCapture = "'" KIRU_CAPTURE_PATH "' ";
 // Scene 3's first update runs in frame 1322: the first key frames fall before and after it.
 constexpr int kFirst = 1300;
@@ -29,26 +28,10 @@ const std::string kFrames = std::to_string(kFirst) + "-" + std::to_string(kFirst
 const std::string kSize = "160x120";
 constexpr size_t kFrameBytes = 160 * 120 * 3;
 
-// Runs a shell command with its standard output and error in out; its status.
-int shell(const std::string& command, std::string& out, std::chrono::seconds limit = 300s) {
-    const std::string file = freshDir("kiru-video-shell") + ".out";
-    const int status = waitExit(spawn("(" + command + ") >" + file + " 2>&1"), limit);
-    out = readFile(file);
-    return status;
-}
-
-std::string probe(const std::string& path, const std::string& entries) {
-    std::string out;
-    shell("ffprobe -v error -count_frames -select_streams v:0 -show_entries " + entries +
-              " -of csv=p=0 '" + path + "'",
-          out);
-    return out;
-}
-
 // Each frame's presentation time in the stream's time base and whether it is a key frame,
 // "pts key" a line, in presentation order.
 std::vector<std::pair<long, int>> framesOf(const std::string& path) {
-    std::istringstream lines(probe(path, "frame=pts,key_frame"));
+    std::istringstream lines(videoProbe(path, "frame=pts,key_frame"));
     std::vector<std::pair<long, int>> frames;
     for (std::string line; std::getline(lines, line) && frames.size() < 100000;) {
         long pts = 0;
@@ -58,28 +41,6 @@ std::vector<std::pair<long, int>> framesOf(const std::string& path) {
         }
     }
     return frames;
-}
-
-// The frames as RGB rows, one after the other; a YUV video is turned back by BT.709's
-// limited-range matrix.
-std::string decodedRgb(const std::string& path, bool yuv) {
-    const std::string out = freshDir("kiru-video-decoded") + ".rgb";
-    const std::string scale =
-        yuv ? "-vf scale=in_color_matrix=bt709:in_range=tv:out_range=pc,format=rgb24 " : "";
-    std::string log;
-    shell("ffmpeg -v error -i '" + path + "' " + scale + "-pix_fmt rgb24 -f rawvideo -y " + out,
-          log);
-    return readFile(out);
-}
-
-// The peak signal-to-noise ratio of frame k of the decoded video against its still, in dB.
-double psnr(const std::string& rgb, size_t k, const Picture& still) {
-    double sum = 0.0;
-    for (size_t i = 0; i < kFrameBytes; ++i) {
-        const int error = static_cast<uint8_t>(rgb[k * kFrameBytes + i]) - still.rgb[i];
-        sum += error * error;
-    }
-    return 10 * std::log10(255.0 * 255 * kFrameBytes / std::max(sum, 1.0));
 }
 
 // The box types of an ISO media file in file order, the containers' children after each
@@ -116,6 +77,49 @@ void boxesRead(const std::string& bytes, size_t from, size_t to, std::vector<std
     }
 }
 
+// An MP4 as site upload guides ask: the index first, no edit list, H.264 High 4:2:0 BT.709
+// limited range from 0 s, a key frame at 0, 30, 60, 90 and nowhere else, and frame n at n/60 s.
+void mp4Check(const std::string& path) {
+    const std::string mp4 = readFile(path);
+    std::vector<std::string> boxes;
+    boxesRead(mp4, 0, mp4.size(), boxes);
+    const auto at = [&](const char* type) {
+        return std::find(boxes.begin(), boxes.end(), type) - boxes.begin();
+    };
+    const long end = static_cast<long>(boxes.size());
+    EXPECT_LT(at("moov"), at("mdat")) << testing::PrintToString(boxes);
+    EXPECT_LT(at("mdat"), end);
+    for (const char* absent : {"elst", "edts", "broken"}) {
+        EXPECT_EQ(at(absent), end) << absent;
+    }
+    EXPECT_EQ(videoProbe(path, "stream=codec_name,profile,pix_fmt,color_range,color_space,"
+                               "r_frame_rate,time_base,start_time,nb_read_frames"),
+              "h264,High,yuv420p,tv,bt709,60/1,1/60,0.000000,101\n");
+    const auto frames = framesOf(path);
+    ASSERT_EQ(frames.size(), size_t{kCount});
+    for (size_t n = 0; n < frames.size(); ++n) {
+        EXPECT_EQ(frames[n], std::make_pair(static_cast<long>(n), n % 30 == 0 ? 1 : 0)) << n;
+    }
+}
+
+// Every decoded frame against its still in dir: byte for byte with no psnr, else at least that
+// close.
+void framesCheck(const std::string& rgb, const std::string& dir, double psnr = 0) {
+    ASSERT_EQ(rgb.size(), kCount * kFrameBytes);
+    for (int k = 0; k < kCount; ++k) {
+        const Picture still = stillRead(dir, kFirst + k);
+        ASSERT_EQ(still.rgb.size(), kFrameBytes) << kFirst + k;
+        if (psnr == 0) {
+            EXPECT_TRUE(rgb.compare(k * kFrameBytes, kFrameBytes,
+                                    reinterpret_cast<const char*>(still.rgb.data()),
+                                    kFrameBytes) == 0)
+                << "frame " << kFirst + k << " differs from its still";
+        } else {
+            EXPECT_GE(videoPsnr(rgb, k, still), psnr) << "frame " << kFirst + k;
+        }
+    }
+}
+
 // Across the scene 2/3 hand-over, as site upload guides ask: H.264 High 4:2:0 BT.709 in an MP4
 // with the index first, no edit list, a key frame at 0, 30, 60, 90 and nowhere else, and frame n
 // at n/60 s; a WebM of VP9 at 60 frames per second; a lossless master that decodes to the stills
@@ -126,33 +130,13 @@ TEST(Video, EachEndingWritesItsFormatWithEveryFrame) {
     const std::string common = kNoDisplay + "exec " + kCapture + "--size " + kSize + " --frames " +
                                kFrames + " --video " + dir;
     std::string out;
-    ASSERT_EQ(shell(common + "/v.mp4 --out " + dir + "/stills", out), 0) << out;
-    ASSERT_EQ(shell(common + "/v.webm", out), 0) << out;
-    ASSERT_EQ(shell(common + "/v.mkv", out), 0) << out;
+    ASSERT_EQ(shellRun(common + "/v.mp4 --out " + dir + "/stills", out), 0) << out;
+    ASSERT_EQ(shellRun(common + "/v.webm", out), 0) << out;
+    ASSERT_EQ(shellRun(common + "/v.mkv", out), 0) << out;
 
-    const std::string mp4 = readFile(dir + "/v.mp4");
-    std::vector<std::string> boxes;
-    boxesRead(mp4, 0, mp4.size(), boxes);
-    const auto at = [&](const char* type) {
-        return std::find(boxes.begin(), boxes.end(), type) - boxes.begin();
-    };
-    EXPECT_LT(at("moov"), at("mdat")) << testing::PrintToString(boxes);
-    EXPECT_LT(at("mdat"), static_cast<long>(boxes.size()));
-    EXPECT_EQ(at("elst"), static_cast<long>(boxes.size())) << "an edit list";
-    EXPECT_EQ(at("edts"), static_cast<long>(boxes.size())) << "an edit box";
-    EXPECT_EQ(at("broken"), static_cast<long>(boxes.size()));
-
-    EXPECT_EQ(probe(dir + "/v.mp4", "stream=codec_name,profile,pix_fmt,color_range,color_space,"
-                                    "r_frame_rate,time_base,start_time,nb_read_frames"),
-              "h264,High,yuv420p,tv,bt709,60/1,1/60,0.000000,101\n");
-    const auto frames = framesOf(dir + "/v.mp4");
-    ASSERT_EQ(frames.size(), size_t{kCount});
-    for (size_t n = 0; n < frames.size(); ++n) {
-        EXPECT_EQ(frames[n], std::make_pair(static_cast<long>(n), n % 30 == 0 ? 1 : 0)) << n;
-    }
-
-    EXPECT_EQ(probe(dir + "/v.webm", "stream=codec_name,pix_fmt,color_space,r_frame_rate,"
-                                     "nb_read_frames"),
+    mp4Check(dir + "/v.mp4");
+    EXPECT_EQ(videoProbe(dir + "/v.webm", "stream=codec_name,pix_fmt,color_space,r_frame_rate,"
+                                          "nb_read_frames"),
               "vp9,yuv420p,bt709,60/1,101\n");
     // WebM counts in milliseconds: frame n at n/60 s to the nearest one.
     const auto webm = framesOf(dir + "/v.webm");
@@ -160,84 +144,47 @@ TEST(Video, EachEndingWritesItsFormatWithEveryFrame) {
     for (size_t n = 0; n < webm.size(); ++n) {
         EXPECT_EQ(webm[n].first, std::lround(n * 1000.0 / 60)) << n;
     }
-
-    EXPECT_EQ(probe(dir + "/v.mkv", "stream=codec_name,pix_fmt,r_frame_rate,nb_read_frames"),
+    EXPECT_EQ(videoProbe(dir + "/v.mkv", "stream=codec_name,pix_fmt,r_frame_rate,nb_read_frames"),
               "ffv1,bgr0,60/1,101\n");
-    const std::string lossless = decodedRgb(dir + "/v.mkv", false);
-    const std::string h264 = decodedRgb(dir + "/v.mp4", true);
-    const std::string vp9 = decodedRgb(dir + "/v.webm", true);
-    ASSERT_EQ(lossless.size(), kCount * kFrameBytes);
-    ASSERT_EQ(h264.size(), kCount * kFrameBytes);
-    ASSERT_EQ(vp9.size(), kCount * kFrameBytes);
-    for (int k = 0; k < kCount; ++k) {
-        const Picture still = stillRead(dir + "/stills", kFirst + k);
-        ASSERT_EQ(still.rgb.size(), kFrameBytes) << kFirst + k;
-        EXPECT_EQ(lossless.compare(k * kFrameBytes, kFrameBytes,
-                                   reinterpret_cast<const char*>(still.rgb.data()), kFrameBytes),
-                  0)
-            << "frame " << kFirst + k << " of the master differs from its still";
-        EXPECT_GE(psnr(h264, k, still), 35) << "H.264 frame " << kFirst + k;
-        EXPECT_GE(psnr(vp9, k, still), 30) << "VP9 frame " << kFirst + k;
-    }
+    framesCheck(videoRgb(dir + "/v.mkv", false), dir + "/stills");
+    framesCheck(videoRgb(dir + "/v.mp4", true), dir + "/stills", 35);
+    framesCheck(videoRgb(dir + "/v.webm", true), dir + "/stills", 30);
 }
 
 // The same frames rendered as three jobs and joined without encoding again make the video of a
-// single run: every frame, frame n at n/60 s, a key frame every 30 (the ranges start on them),
-// no edit list, the index first and each frame as close to its still; the lossless master joins
-// to the stills byte for byte, and each job's stills are those of the single run.
+// single run: the same MP4 layout and frames (the ranges start on key frames), each frame as
+// close to its still; the lossless master joins to the stills byte for byte, and each job's
+// stills are those of the single run.
 TEST(Video, AFarmOfThreeJobsJoinsTheVideoOfOneRun) {
     std::string out;
-    if (shell("command -v parallel", out) != 0) {
+    if (shellRun("command -v parallel", out) != 0) {
         GTEST_SKIP() << "needs GNU parallel (bash scripts/deps.sh farm)";
     }
     const std::string dir = freshDir("kiru-video-farm");
     fs::create_directories(dir);
-    ASSERT_EQ(shell(kNoDisplay + "exec " + kCapture + "--size " + kSize + " --frames " + kFrames +
-                        " --out " + dir + "/single",
-                    out),
+    ASSERT_EQ(shellRun(kNoDisplay + "exec " + kCapture + "--size " + kSize + " --frames " +
+                           kFrames + " --out " + dir + "/single",
+                       out),
               0)
         << out;
     const std::string farm = kNoDisplay + "KIRU_CAPTURE='" KIRU_CAPTURE_PATH "' exec bash '" +
                              KIRU_FARM_PATH + "' --jobs 3 -- --size " + kSize + " --frames " +
                              kFrames;
-    ASSERT_EQ(shell(farm + " --video " + dir + "/f.mp4 --out " + dir + "/stills", out), 0) << out;
-    ASSERT_EQ(shell(farm + " --video " + dir + "/f.mkv", out), 0) << out;
+    ASSERT_EQ(shellRun(farm + " --video " + dir + "/f.mp4 --out " + dir + "/stills", out), 0)
+        << out;
+    ASSERT_EQ(shellRun(farm + " --video " + dir + "/f.mkv", out), 0) << out;
     EXPECT_TRUE(out.empty()) << out;
 
-    const std::string mp4 = readFile(dir + "/f.mp4");
-    std::vector<std::string> boxes;
-    boxesRead(mp4, 0, mp4.size(), boxes);
-    const auto at = [&](const char* type) {
-        return std::find(boxes.begin(), boxes.end(), type) - boxes.begin();
-    };
-    EXPECT_LT(at("moov"), at("mdat")) << testing::PrintToString(boxes);
-    EXPECT_EQ(at("elst"), static_cast<long>(boxes.size())) << "an edit list";
-    EXPECT_EQ(probe(dir + "/f.mp4", "stream=codec_name,profile,pix_fmt,color_space,r_frame_rate,"
-                                    "time_base,start_time,nb_read_frames"),
-              "h264,High,yuv420p,bt709,60/1,1/60,0.000000,101\n");
-    const auto frames = framesOf(dir + "/f.mp4");
-    ASSERT_EQ(frames.size(), size_t{kCount});
-    for (size_t n = 0; n < frames.size(); ++n) {
-        EXPECT_EQ(frames[n], std::make_pair(static_cast<long>(n), n % 30 == 0 ? 1 : 0)) << n;
-    }
-    const std::string h264 = decodedRgb(dir + "/f.mp4", true);
-    const std::string lossless = decodedRgb(dir + "/f.mkv", false);
-    ASSERT_EQ(h264.size(), kCount * kFrameBytes);
-    ASSERT_EQ(lossless.size(), kCount * kFrameBytes);
-    for (int k = 0; k < kCount; ++k) {
-        const Picture still = stillRead(dir + "/single", kFirst + k);
-        ASSERT_EQ(still.rgb.size(), kFrameBytes) << kFirst + k;
-        EXPECT_EQ(stillRead(dir + "/stills", kFirst + k), still) << kFirst + k;
-        EXPECT_GE(psnr(h264, k, still), 35) << "H.264 frame " << kFirst + k;
-        EXPECT_EQ(lossless.compare(k * kFrameBytes, kFrameBytes,
-                                   reinterpret_cast<const char*>(still.rgb.data()), kFrameBytes),
-                  0)
-            << "frame " << kFirst + k << " of the joined master differs from its still";
+    mp4Check(dir + "/f.mp4");
+    framesCheck(videoRgb(dir + "/f.mp4", true), dir + "/single", 35);
+    framesCheck(videoRgb(dir + "/f.mkv", false), dir + "/single");
+    for (int frame = kFirst; frame < kFirst + kCount; ++frame) {
+        EXPECT_EQ(stillRead(dir + "/stills", frame), stillRead(dir + "/single", frame)) << frame;
     }
     // Nothing of the jobs' own is left beside the outputs.
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 4);
     // A job's refusal is the farm's: its one line and status 2, and nothing more is written.
-    EXPECT_EQ(shell(farm + " --crf 52 --video " + dir + "/bad.mp4", out), 2);
+    EXPECT_EQ(shellRun(farm + " --crf 52 --video " + dir + "/bad.mp4", out), 2);
     EXPECT_EQ(out, "kiru-capture: --crf takes 0 to 51 for .mp4, not 52\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 4);
 }
@@ -260,14 +207,15 @@ TEST(Video, SamplesSmoothTheEdgesAndKeepTheRest) {
     fs::create_directories(dir);
     const std::string run = kNoDisplay + "exec " + kCapture + "--size 320x240 --frames 2000 ";
     std::string out;
-    ASSERT_EQ(shell(run + "--out " + dir + "/plain", out), 0) << out;
-    ASSERT_EQ(shell(run + "--samples 4 --out " + dir + "/smooth --video " + dir + "/v.mkv", out), 0)
+    ASSERT_EQ(shellRun(run + "--out " + dir + "/plain", out), 0) << out;
+    ASSERT_EQ(shellRun(run + "--samples 4 --out " + dir + "/smooth --video " + dir + "/v.mkv", out),
+              0)
         << out;
     const Picture plain = stillRead(dir + "/plain", 2000);
     const Picture smooth = stillRead(dir + "/smooth", 2000);
     ASSERT_EQ(plain.rgb.size(), size_t{320 * 240 * 3});
     ASSERT_EQ(smooth.rgb.size(), plain.rgb.size());
-    const std::string master = decodedRgb(dir + "/v.mkv", false);
+    const std::string master = videoRgb(dir + "/v.mkv", false);
     EXPECT_TRUE(master == std::string(smooth.rgb.begin(), smooth.rgb.end()))
         << "the video's frame is not the still's";
     int inside = 0, insideChanged = 0, edges = 0, between = 0;
@@ -296,9 +244,9 @@ TEST(Video, SamplesSmoothTheEdgesAndKeepTheRest) {
     EXPECT_LE(insideChanged, inside / 1000) << "of " << inside;
     EXPECT_GE(between, edges / 20) << "of " << edges << " edge pixels";
 
-    EXPECT_EQ(shell(run + "--samples 3 --out " + dir + "/three", out), 2);
+    EXPECT_EQ(shellRun(run + "--samples 3 --out " + dir + "/three", out), 2);
     EXPECT_EQ(out, "kiru-capture: --samples takes 2, 4 or 8, not 3\n");
-    const int eight = shell(run + "--samples 8 --out " + dir + "/eight", out);
+    const int eight = shellRun(run + "--samples 8 --out " + dir + "/eight", out);
     if (eight == 0) {
         EXPECT_EQ(stillRead(dir + "/eight", 2000).rgb.size(), plain.rgb.size());
     } else {
@@ -309,21 +257,6 @@ TEST(Video, SamplesSmoothTheEdgesAndKeepTheRest) {
         EXPECT_FALSE(fs::exists(dir + "/eight"));
     }
     EXPECT_FALSE(fs::exists(dir + "/three"));
-}
-
-// A name of any other ending is refused before anything starts: status 2, one line naming the
-// three endings, nothing written.
-TEST(Video, OtherNamesAreRefusedBeforeAnythingStarts) {
-    const std::string dir = freshDir("kiru-video-names");
-    fs::create_directories(dir);
-    for (const char* name : {"v.txt", "v.mov", "v"}) {
-        std::string out;
-        EXPECT_EQ(shell(kNoDisplay + "exec " + kCapture + "--video " + dir + "/" + name, out), 2);
-        EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
-        EXPECT_NE(out.find(".mp4 (H.264), .webm (VP9) or .mkv (lossless FFV1)"), std::string::npos)
-            << out;
-    }
-    EXPECT_TRUE(fs::is_empty(dir));
 }
 
 } // namespace
