@@ -47,26 +47,14 @@ constexpr auto kIntoSceneTwo = std::chrono::seconds(12);
 void blankCursorWrite(const std::string& path) {
     constexpr uint32_t kImage = 0xfffd0002, kNominal = 24, kHeader = 16, kTocEntry = 12;
     constexpr uint32_t kImageHeader = 36, kSide = 1, kClear = 0;
-    const uint32_t words[] = {0x72756358,
-                              kHeader,
-                              0x10000,
-                              1,
-                              kImage,
-                              kNominal,
-                              kHeader + kTocEntry,
-                              kImageHeader,
-                              kImage,
-                              kNominal,
-                              1,
-                              kSide,
-                              kSide,
-                              0,
-                              0,
-                              0,
-                              kClear};
     std::ofstream file(path, std::ios::binary);
-    for (int i = 0; i < std::ssize(words) * 4; ++i) {
-        file.put(static_cast<char>(words[i / 4] >> (8 * (i % 4))));
+    for (const uint32_t word :
+         {0x72756358u, kHeader, 0x10000u, 1u,    // "Xcur", its size, version, 1 entry
+          kImage, kNominal, kHeader + kTocEntry, // an image of size 24, after it
+          kImageHeader, kImage, kNominal, 1u, kSide, kSide, 0u, 0u, 0u, kClear}) {
+        for (int shift = 0; shift < 32; shift += 8) {
+            file.put(static_cast<char>(word >> shift));
+        }
     }
 }
 
