@@ -24,7 +24,8 @@ Bytes header(uint32_t width, uint32_t height, uint32_t length = 13, const char* 
     return b;
 }
 
-Bytes cut(Bytes b, size_t size) {
+// Cut short, or with zero bytes after.
+Bytes resized(Bytes b, size_t size) {
     b.resize(size);
     return b;
 }
@@ -43,19 +44,15 @@ TEST(PngHeader, SizeOfAPngAndWhyOtherBytesAreNotOne) {
         {"wide", header(8192, 3), 8192, 3, ""},
         {"tall", header(5, 8192), 5, 8192, ""},
         {"the largest side", header(0x7FFFFFFF, 0x7FFFFFFF), 0x7FFFFFFF, 0x7FFFFFFF, ""},
-        {"bytes after the header",
-         [] {
-             Bytes b = header(640, 480);
-             b.resize(33, 0);
-             return b;
-         }(),
-         640, 480, ""},
+        {"bytes after the header", resized(header(640, 480), 33), 640, 480, ""},
         {"text", text, 0, 0, "not a PNG file"},
         {"one letter off the signature", flipped, 0, 0, "not a PNG file"},
         {"nothing", {}, 0, 0, "not a PNG file"},
-        {"half a signature", cut(header(1, 1), 4), 0, 0, "not a PNG file"},
-        {"only the signature", cut(header(1, 1), 8), 0, 0, "the file ends before the image's size"},
-        {"one byte short", cut(header(1, 1), 23), 0, 0, "the file ends before the image's size"},
+        {"half a signature", resized(header(1, 1), 4), 0, 0, "not a PNG file"},
+        {"only the signature", resized(header(1, 1), 8), 0, 0,
+         "the file ends before the image's size"},
+        {"one byte short", resized(header(1, 1), 23), 0, 0,
+         "the file ends before the image's size"},
         {"a first chunk of 12 bytes", header(1, 1, 12), 0, 0,
          "its first chunk is not the image header"},
         {"data first", header(1, 1, 13, "IDAT"), 0, 0, "its first chunk is not the image header"},

@@ -7,7 +7,6 @@
 
 #include <SDL_image.h>
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <regex>

@@ -68,14 +68,10 @@ INSTANTIATE_TEST_SUITE_P(BothBuilds, Programs, testing::Values(KIRU_PATH, KIRU_U
 // managing one would resize every other test's window), so this runs on a private Xvfb with a
 // small window manager of its own. With just "640 480" the flag still defaults to full-screen.
 TEST(FullScreen, AtTheDesktopSizeUnlessAThirdArgumentSaysOtherwise) {
-    const std::string number = freshDir("kiru-fullscreen.display");
-    const pid_t server =
-        spawn("exec Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >" + number);
-    waitUntil([&] { return readFile(number).ends_with("\n"); }, 10s);
-    const std::string name = ":" + readFile(number).substr(0, readFile(number).size() - 1);
-    const std::string on = "export DISPLAY=" + name + "; exec ";
+    const Xvfb xvfb("1024x768x24");
+    const std::string on = "export DISPLAY=" + xvfb.name + "; exec ";
     const pid_t manager = spawn(on + "matchbox-window-manager -use_titlebar no");
-    XDisplay x = xOpen(name.c_str());
+    XDisplay x = xOpen(xvfb.name.c_str());
     ASSERT_NE(x, nullptr) << "could not start Xvfb";
     // Whether the window asks its manager for full screen (the manager stretches every window
     // here, so the size alone cannot tell).
@@ -97,10 +93,8 @@ TEST(FullScreen, AtTheDesktopSizeUnlessAThirdArgumentSaysOtherwise) {
         EXPECT_EQ(waitExit(pid), 0);
     }
     x.reset(); // before its server goes
-    for (pid_t child : {manager, server}) {
-        kill(child, SIGTERM);
-        waitExit(child, 10s);
-    }
+    kill(manager, SIGTERM);
+    waitExit(manager, 10s);
 }
 
 // Of a video that plays: "codec,frames".

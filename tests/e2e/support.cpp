@@ -71,6 +71,19 @@ int shellRun(const std::string& command, std::string& out, std::chrono::seconds 
     return status;
 }
 
+Xvfb::Xvfb(const std::string& screen) {
+    const std::string number = freshDir("kiru-xvfb-" + screen + ".display");
+    pid = spawn("exec Xvfb -displayfd 1 -screen 0 " + screen + " -nolisten tcp >" + number);
+    waitUntil([&] { return readFile(number).ends_with("\n"); }, std::chrono::seconds(10));
+    const std::string text = readFile(number);
+    name = ":" + text.substr(0, text.find('\n'));
+}
+
+Xvfb::~Xvfb() {
+    kill(pid, SIGTERM);
+    waitExit(pid, std::chrono::seconds(10));
+}
+
 std::string videoProbe(const std::string& path, const std::string& entries) {
     std::string out;
     shellRun("ffprobe -v error -count_frames -select_streams v:0 -show_entries " + entries +

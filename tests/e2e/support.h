@@ -29,6 +29,16 @@ inline const std::string kNoDisplay = "unset DISPLAY WAYLAND_DISPLAY; ";
 // Runs a shell command line with its standard output and error in out; its status.
 int shellRun(const std::string& command, std::string& out,
              std::chrono::seconds timeout = std::chrono::seconds(300));
+// A private Xvfb with one screen of the given size ("1024x768x24"), ended with the object; name is
+// its display (":N"), just ":" when it did not come up.
+struct Xvfb {
+    std::string name;
+    pid_t pid = 0;
+    explicit Xvfb(const std::string& screen);
+    Xvfb(const Xvfb&) = delete;
+    Xvfb& operator=(const Xvfb&) = delete;
+    ~Xvfb();
+};
 
 // Pixels as RGB rows from the top.
 struct Picture {

@@ -5,10 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -33,9 +32,9 @@ constexpr size_t kFrameBytes = 160 * 120 * 3;
 std::vector<std::pair<long, int>> framesOf(const std::string& path) {
     std::istringstream lines(videoProbe(path, "frame=pts,key_frame"));
     std::vector<std::pair<long, int>> frames;
+    long pts = 0;
+    int key = 0;
     for (std::string line; std::getline(lines, line) && frames.size() < 100000;) {
-        long pts = 0;
-        int key = 0;
         if (std::sscanf(line.c_str(), "%d,%ld", &key, &pts) == 2) {
             frames.push_back({pts, key});
         }
@@ -53,25 +52,19 @@ void boxesRead(const std::string& bytes, size_t from, size_t to, std::vector<std
         }
         return value;
     };
+    const std::set<std::string> containers{"moov", "trak", "edts", "mdia", "minf", "stbl"};
     while (from + 8 <= to && types.size() < 10000) {
-        uint64_t size = number(from, 4);
-        const std::string type = bytes.substr(from + 4, 4);
-        size_t header = 8;
-        if (size == 1 && from + 16 <= to) {
-            size = number(from + 8, 8);
-            header = 16;
-        } else if (size == 0) {
-            size = to - from;
-        }
-        if (size < header || from + size > to) {
-            types.push_back("broken");
+        // A size of 1: a 64-bit size follows the type; 0: the box runs to the end.
+        const bool large = number(from, 4) == 1 && from + 16 <= to;
+        const size_t header = large ? 16 : 8;
+        const uint64_t size =
+            large ? number(from + 8, 8) : (number(from, 4) != 0 ? number(from, 4) : to - from);
+        types.push_back(size < header || from + size > to ? "broken" : bytes.substr(from + 4, 4));
+        if (types.back() == "broken") {
             return;
         }
-        types.push_back(type);
-        for (const char* container : {"moov", "trak", "edts", "mdia", "minf", "stbl"}) {
-            if (type == container) {
-                boxesRead(bytes, from + header, from + size, types);
-            }
+        if (containers.contains(types.back())) {
+            boxesRead(bytes, from + header, from + size, types);
         }
         from += size;
     }
@@ -109,14 +102,10 @@ void framesCheck(const std::string& rgb, const std::string& dir, double psnr = 0
     for (int k = 0; k < kCount; ++k) {
         const Picture still = stillRead(dir, kFirst + k);
         ASSERT_EQ(still.rgb.size(), kFrameBytes) << kFirst + k;
-        if (psnr == 0) {
-            EXPECT_TRUE(rgb.compare(k * kFrameBytes, kFrameBytes,
-                                    reinterpret_cast<const char*>(still.rgb.data()),
-                                    kFrameBytes) == 0)
-                << "frame " << kFirst + k << " differs from its still";
-        } else {
-            EXPECT_GE(videoPsnr(rgb, k, still), psnr) << "frame " << kFirst + k;
-        }
+        const std::string want(still.rgb.begin(), still.rgb.end());
+        EXPECT_TRUE(psnr == 0 ? rgb.compare(k * kFrameBytes, kFrameBytes, want) == 0
+                              : videoPsnr(rgb, k, still) >= psnr)
+            << "frame " << kFirst + k << ": " << videoPsnr(rgb, k, still) << " dB";
     }
 }
 
@@ -130,9 +119,10 @@ TEST(Video, EachEndingWritesItsFormatWithEveryFrame) {
     const std::string common = kNoDisplay + "exec " + kCapture + "--size " + kSize + " --frames " +
                                kFrames + " --video " + dir;
     std::string out;
-    ASSERT_EQ(shellRun(common + "/v.mp4 --out " + dir + "/stills", out), 0) << out;
-    ASSERT_EQ(shellRun(common + "/v.webm", out), 0) << out;
-    ASSERT_EQ(shellRun(common + "/v.mkv", out), 0) << out;
+    for (const std::string& video :
+         {"/v.mp4 --out " + dir + "/stills", std::string("/v.webm"), std::string("/v.mkv")}) {
+        ASSERT_EQ(shellRun(common + video, out), 0) << out;
+    }
 
     mp4Check(dir + "/v.mp4");
     EXPECT_EQ(videoProbe(dir + "/v.webm", "stream=codec_name,pix_fmt,color_space,r_frame_rate,"
@@ -189,15 +179,6 @@ TEST(Video, AFarmOfThreeJobsJoinsTheVideoOfOneRun) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 4);
 }
 
-// The largest channel difference between pixel i of a and pixel j of b.
-int difference(const Picture& a, size_t i, const Picture& b, size_t j) {
-    int largest = 0;
-    for (size_t c = 0; c < 3; ++c) {
-        largest = std::max(largest, std::abs(a.rgb[i * 3 + c] - b.rgb[j * 3 + c]));
-    }
-    return largest;
-}
-
 // --samples 4 across the field of scene 3, for stills and video alike: where the plain frame's
 // 3 x 3 neighbourhood is all one colour the picture stays (within 2/255), and on its edges pixels
 // take values between their neighbours' that the plain frame does not have. --samples 3 is
@@ -218,18 +199,21 @@ TEST(Video, SamplesSmoothTheEdgesAndKeepTheRest) {
     const std::string master = videoRgb(dir + "/v.mkv", false);
     EXPECT_TRUE(master == std::string(smooth.rgb.begin(), smooth.rgb.end()))
         << "the video's frame is not the still's";
+    // The largest channel difference between pixel i of a and pixel j of b.
+    const auto difference = [](const Picture& a, size_t i, const Picture& b, size_t j) {
+        const auto d = [&](size_t c) { return std::abs(a.rgb[i * 3 + c] - b.rgb[j * 3 + c]); };
+        return std::max({d(0), d(1), d(2)});
+    };
     int inside = 0, insideChanged = 0, edges = 0, between = 0;
     for (int32_t y = 1; y + 1 < plain.height; ++y) {
         for (int32_t x = 1; x + 1 < plain.width; ++x) {
             const size_t i = static_cast<size_t>(y) * plain.width + x;
             int spread = 0;
             bool matchesANeighbour = false;
-            for (int dy = -1; dy <= 1; ++dy) {
-                for (int dx = -1; dx <= 1; ++dx) {
-                    const size_t j = i + dy * plain.width + dx;
-                    spread = std::max(spread, difference(plain, i, plain, j));
-                    matchesANeighbour |= difference(smooth, i, plain, j) <= 2;
-                }
+            for (int d = 0; d < 9; ++d) { // the 3 x 3 neighbourhood
+                const size_t j = i + (d / 3 - 1) * plain.width + d % 3 - 1;
+                spread = std::max(spread, difference(plain, i, plain, j));
+                matchesANeighbour |= difference(smooth, i, plain, j) <= 2;
             }
             if (spread <= 2) {
                 ++inside;

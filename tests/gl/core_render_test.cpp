@@ -104,17 +104,13 @@ TEST(Textures, TooLargeRefusedFromTheHeaderAndEachBrokenImageNamedOnce) {
     size_t failed = 0;
     for (const auto& c : cases) {
         for (int attempt = 0; attempt < 2; ++attempt) {
-            const GLuint texture = textureLoad(c.path.c_str());
-            EXPECT_EQ(texture != 0, *c.why == '\0') << c.path;
+            EXPECT_EQ(textureLoad(c.path.c_str()) != 0, *c.why == '\0') << c.path;
         }
-        if (*c.why == '\0') {
-            continue;
-        }
-        ++failed;
+        failed += *c.why != '\0' ? 1 : 0;
         ASSERT_EQ(textureLoadFailures().size(), before + failed) << c.path;
-        const std::string line = textureLoadFailures().back();
         const std::string want = "cannot load the image " + c.path + ": " + c.path + c.why;
-        EXPECT_EQ(line.substr(0, want.size()), want);
+        EXPECT_TRUE(*c.why == '\0' || textureLoadFailures().back().starts_with(want))
+            << textureLoadFailures().back();
     }
 }
 

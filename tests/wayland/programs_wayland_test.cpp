@@ -26,8 +26,6 @@ constexpr int32_t kHeight = 480;
 constexpr int32_t kOutputWidth = 1024;
 constexpr int32_t kOutputHeight = 768;
 const std::string kSize = "640x480";
-// One frame of each scene.
-const std::vector<int> kStills{170, 780, 1561, 2582, 3122};
 // The shell's background: a colour the demo never draws, so kiru's window stands out.
 constexpr uint8_t kBackground[3] = {0xff, 0x00, 0xff};
 constexpr char kWestonIni[] = "[core]\nidle-time=0\n"
@@ -44,34 +42,20 @@ constexpr int kSceneTwo = 481;
 // Time in the window before the shot: at 60 updates a second, frame 721 of scene 2.
 constexpr auto kIntoSceneTwo = std::chrono::seconds(12);
 
-// An Xcursor file holding one image: a 1 x 1 transparent pixel at the nominal size 24.
+// An Xcursor file ("Xcur", little-endian words) of one image: 1 x 1 clear ARGB pixel at the
+// nominal size 24, its hot spot at 0,0 and no animation delay.
 void blankCursorWrite(const std::string& path) {
-    constexpr uint32_t kMagic = 0x72756358; // "Xcur"
-    constexpr uint32_t kHeaderSize = 16;
-    constexpr uint32_t kVersion = 0x10000;
-    constexpr uint32_t kImageType = 0xfffd0002;
-    constexpr uint32_t kNominalSize = 24;
-    constexpr uint32_t kTocEntrySize = 12;
-    constexpr uint32_t kImageHeaderSize = 36;
-    constexpr uint32_t kImageVersion = 1;
-    constexpr uint32_t kSide = 1;
-    constexpr uint32_t kClear = 0; // ARGB
-    const uint32_t header[] = {kMagic, kHeaderSize, kVersion, 1};
-    const uint32_t toc[] = {kImageType, kNominalSize, kHeaderSize + kTocEntrySize};
-    // Size, hot spot at 0,0, no animation delay, then the pixel.
-    const uint32_t image[] = {
-        kImageHeaderSize, kImageType, kNominalSize, kImageVersion, kSide, kSide, 0, 0, 0, kClear};
+    constexpr uint32_t kImage = 0xfffd0002, kNominal = 24, kHeader = 16, kTocEntry = 12;
+    constexpr uint32_t kImageHeader = 36, kSide = 1, kClear = 0;
     std::ofstream file(path, std::ios::binary);
-    const auto put = [&](const auto& words) {
-        for (const uint32_t word : words) { // little-endian
-            const char bytes[4] = {char(word & 0xff), char((word >> 8) & 0xff),
-                                   char((word >> 16) & 0xff), char(word >> 24)};
-            file.write(bytes, sizeof bytes);
+    for (const uint32_t word :
+         {0x72756358u, kHeader, 0x10000u, 1u,    // "Xcur", its size, version, 1 entry
+          kImage, kNominal, kHeader + kTocEntry, // an image of size 24, after it
+          kImageHeader, kImage, kNominal, 1u, kSide, kSide, 0u, 0u, 0u, kClear}) {
+        for (int shift = 0; shift < 32; shift += 8) {
+            file.put(static_cast<char>(word >> shift));
         }
-    };
-    put(header);
-    put(toc);
-    put(image);
+    }
 }
 
 bool westonInstalled() {
@@ -84,12 +68,11 @@ struct Weston {
     pid_t pid = 0;
     Weston(const std::string& name, const std::string& backEnd, const std::string& display) {
         runtime = freshDir(name);
-        fs::create_directories(runtime);
+        const std::string cursors = runtime + "/icons/" + kCursorTheme + "/cursors";
+        fs::create_directories(cursors);
         fs::permissions(runtime, fs::perms::owner_all);
         std::ofstream(runtime + "/weston.ini")
             << kWestonIni << "cursor-theme=" << kCursorTheme << "\n";
-        const std::string cursors = runtime + "/icons/" + kCursorTheme + "/cursors";
-        fs::create_directories(cursors);
         blankCursorWrite(cursors + "/left_ptr");
         pid = spawn((display.empty() ? "unset DISPLAY; " : "export DISPLAY=" + display + "; ") +
                     "export XDG_RUNTIME_DIR=" + runtime + " XCURSOR_PATH=" + runtime +
@@ -97,12 +80,8 @@ struct Weston {
                     " --socket=" + kSocket + " --width=" + std::to_string(kOutputWidth) +
                     " --height=" + std::to_string(kOutputHeight) + " >" + runtime +
                     "/weston.log 2>&1");
-        waitUntil(
-            [&] {
-                return fs::exists(runtime + "/" + kSocket + ".lock") &&
-                       fs::exists(runtime + "/" + kSocket);
-            },
-            30s);
+        const std::string socket = runtime + "/" + kSocket;
+        waitUntil([&] { return fs::exists(socket + ".lock") && fs::exists(socket); }, 30s);
     }
     ~Weston() {
         kill(pid, SIGTERM);
@@ -110,32 +89,16 @@ struct Weston {
     }
     // Shell text that runs a program on this compositor only, with SDL's Wayland driver.
     std::string on(bool driverNamed = true) const {
-        return std::string("unset DISPLAY; export XDG_RUNTIME_DIR=") + runtime +
-               " WAYLAND_DISPLAY=" + kSocket + " XCURSOR_PATH=" + runtime +
-               "/icons XCURSOR_THEME=" + kCursorTheme +
+        return "unset DISPLAY; export XDG_RUNTIME_DIR=" + runtime + " WAYLAND_DISPLAY=" + kSocket +
+               " XCURSOR_PATH=" + runtime + "/icons XCURSOR_THEME=" + kCursorTheme +
                (driverNamed ? " SDL_VIDEODRIVER=wayland" : "") + "; exec ";
     }
 };
 
-// A private Xvfb for weston's window, so that nothing else on the test display is covered.
-struct Xvfb {
-    std::string name;
-    pid_t pid = 0;
-    Xvfb() {
-        const std::string number = freshDir("kiru-wayland.display");
-        pid = spawn("exec Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp >" + number);
-        waitUntil([&] { return readFile(number).ends_with("\n"); }, 10s);
-        name = ":" + readFile(number).substr(0, readFile(number).size() - 1);
-    }
-    ~Xvfb() {
-        kill(pid, SIGTERM);
-        waitExit(pid, 10s);
-    }
-};
-
-std::string capture(const std::string& how, const std::string& frames, const std::string& dir) {
-    return how + "'" KIRU_CAPTURE_PATH "' --size " + kSize + " --frames " + frames + " --out " +
-           dir + " 2>" + dir + ".stderr";
+// The capture's status with how to run it (shell text); its errors in dir.stderr.
+int capture(const std::string& how, const std::string& frames, const std::string& dir) {
+    return waitExit(spawn(how + "'" KIRU_CAPTURE_PATH "' --size " + kSize + " --frames " + frames +
+                          " --out " + dir + " 2>" + dir + ".stderr"));
 }
 
 bool isBackground(const Picture& p, int32_t x, int32_t y) {
@@ -147,20 +110,17 @@ bool isBackground(const Picture& p, int32_t x, int32_t y) {
 // it is exactly kiru's size; empty otherwise.
 Picture content(const Picture& output) {
     int32_t left = output.width, top = output.height, right = -1, bottom = -1;
-    for (int32_t y = 0; y < output.height; ++y) {
-        for (int32_t x = 0; x < output.width; ++x) {
-            if (!isBackground(output, x, y)) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
+    for (int32_t i = 0; i < output.width * output.height; ++i) {
+        const int32_t x = i % output.width, y = i / output.width;
+        if (!isBackground(output, x, y)) {
+            left = std::min(left, x), right = std::max(right, x);
+            top = std::min(top, y), bottom = std::max(bottom, y);
         }
     }
-    Picture inside{kWidth, kHeight, {}};
     if (right - left + 1 != kWidth || bottom - top + 1 != kHeight) {
         return {};
     }
+    Picture inside{kWidth, kHeight, {}};
     for (int32_t y = top; y <= bottom; ++y) {
         const auto row = output.rgb.begin() + 3 * (y * output.width + left);
         inside.rgb.insert(inside.rgb.end(), row, row + 3 * kWidth);
@@ -176,7 +136,7 @@ TEST(Wayland, CaptureAndWindowShowTheCapturesFramesAndEscapeEndsTheRun) {
     if (!westonInstalled()) {
         GTEST_SKIP() << "weston is not installed";
     }
-    const Xvfb xvfb;
+    const Xvfb xvfb("1280x1024x24");
     XDisplay x = xOpen(xvfb.name.c_str());
     ASSERT_NE(x, nullptr) << "could not start Xvfb";
     const Weston weston("kiru-wayland.run", "x11-backend.so", xvfb.name);
@@ -191,42 +151,36 @@ TEST(Wayland, CaptureAndWindowShowTheCapturesFramesAndEscapeEndsTheRun) {
     // kiru on the focus-out and at times never gives it back on the focus-in.
     XSetInputFocus(x.get(), output, RevertToParent, CurrentTime);
     XSync(x.get(), False);
+    const auto shown = [&] {
+        return content(windowPixels(x.get(), output, kOutputWidth, kOutputHeight));
+    };
     // The shell has painted its background once the corner has its colour.
     ASSERT_TRUE(
         waitUntil([&] { return isBackground(windowPixels(x.get(), output, 1, 1), 0, 0); }, 30s));
 
     const std::string dir = freshDir("kiru-wayland-stills");
     fs::create_directories(dir);
-    std::string frames;
-    for (const int frame : kStills) {
-        frames += (frames.empty() ? "" : ",") + std::to_string(frame);
-    }
-    ASSERT_EQ(waitExit(spawn(capture(weston.on(), frames, dir + "/wayland"))), 0)
+    const std::string frames = "170,780,1561,2582,3122"; // one of each scene
+    ASSERT_EQ(capture(weston.on(), frames, dir + "/wayland"), 0)
         << readFile(dir + "/wayland.stderr");
-    ASSERT_EQ(
-        waitExit(spawn(capture("unset DISPLAY WAYLAND_DISPLAY; exec ", frames, dir + "/headless"))),
-        0);
-    for (const int frame : kStills) {
+    ASSERT_EQ(capture(kNoDisplay + "exec ", frames, dir + "/headless"), 0);
+    for (const int frame : {170, 780, 1561, 2582, 3122}) {
         const Picture still = stillRead(dir + "/wayland", frame);
         EXPECT_EQ(still.width, kWidth) << "frame " << frame;
         EXPECT_TRUE(still == stillRead(dir + "/headless", frame)) << "frame " << frame;
     }
 
     // No decoration plugin draws around the surface, wherever one is installed.
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point started = Clock::now();
+    const auto started = std::chrono::steady_clock::now();
     const pid_t pid = spawn(weston.on() + "env SDL_VIDEO_WAYLAND_ALLOW_LIBDECOR=0 '" +
                             KIRU_REALTIME_PATH + "' 640 480 0 2>" + dir + "/realtime.stderr");
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            return !content(windowPixels(x.get(), output, kOutputWidth, kOutputHeight)).rgb.empty();
-        },
-        60s))
+    ASSERT_TRUE(waitUntil([&] { return !shown().rgb.empty(); }, 60s))
         << "no 640x480 window appeared: " << readFile(dir + "/realtime.stderr");
     // Scene 2 from 8 s on; a slow machine slows the demo down, so later still.
     std::this_thread::sleep_for(kIntoSceneTwo);
-    const Picture shot = content(windowPixels(x.get(), output, kOutputWidth, kOutputHeight));
-    const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
+    const Picture shot = shown();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     windowEnd(x.get(), output, XK_Escape);
     EXPECT_EQ(waitExit(pid, 30s), 0) << "Escape: " << readFile(dir + "/realtime.stderr");
     ASSERT_FALSE(shot.rgb.empty()) << "the window moved or changed size";
@@ -234,13 +188,11 @@ TEST(Wayland, CaptureAndWindowShowTheCapturesFramesAndEscapeEndsTheRun) {
     // The demo's clock starts after it was started and a slow frame only slows it down: the frame
     // shown is at most the wall clock's since then, and one of scene 2 or later.
     const int latest = static_cast<int>(seconds * 60) + 1;
-    const int first = kSceneTwo;
-    ASSERT_EQ(waitExit(spawn(capture("unset DISPLAY WAYLAND_DISPLAY; exec ",
-                                     std::to_string(first) + "-" + std::to_string(latest),
-                                     dir + "/range"))),
+    ASSERT_EQ(capture(kNoDisplay + "exec ",
+                      std::to_string(kSceneTwo) + "-" + std::to_string(latest), dir + "/range"),
               0);
     std::vector<std::pair<double, int>> distances; // mean difference per channel, frame
-    for (int frame = first; frame <= latest; ++frame) {
+    for (int frame = kSceneTwo; frame <= latest; ++frame) {
         const Picture still = stillRead(dir + "/range", frame);
         double sum = 0;
         for (size_t i = 0; i < shot.rgb.size(); ++i) {
@@ -269,22 +221,20 @@ TEST(Wayland, WithoutASeatTheCaptureRendersOffscreenAndTheDemoSaysWhy) {
     const Weston weston("kiru-wayland-headless.run", "headless-backend.so", "");
     const std::string dir = freshDir("kiru-wayland-seatless");
     fs::create_directories(dir);
-    ASSERT_EQ(waitExit(spawn(capture(weston.on(false), "700", dir + "/wayland"))), 0)
+    ASSERT_EQ(capture(weston.on(false), "700", dir + "/wayland"), 0)
         << readFile(dir + "/wayland.stderr");
     EXPECT_EQ(readFile(dir + "/wayland.stderr"), "");
-    ASSERT_EQ(
-        waitExit(spawn(capture("unset DISPLAY WAYLAND_DISPLAY; exec ", "700", dir + "/headless"))),
-        0);
+    ASSERT_EQ(capture(kNoDisplay + "exec ", "700", dir + "/headless"), 0);
     EXPECT_TRUE(stillRead(dir + "/wayland", 700) == stillRead(dir + "/headless", 700));
     const std::string says = "no display (the Wayland compositor has no seat for input";
+    const std::string errors = dir + "/realtime.stderr";
     for (const bool driverNamed : {false, true}) {
-        const std::string errors = dir + "/realtime.stderr";
         EXPECT_EQ(waitExit(spawn(weston.on(driverNamed) + "'" + KIRU_REALTIME_PATH +
                                  "' 640 480 0 2>" + errors)),
                   1);
         EXPECT_EQ(oneLine(errors).rfind("kiru: " + says, 0), 0u) << readFile(errors);
     }
-    EXPECT_EQ(waitExit(spawn(capture(weston.on(true), "1", dir + "/named"))), 1);
+    EXPECT_EQ(capture(weston.on(true), "1", dir + "/named"), 1);
     EXPECT_EQ(oneLine(dir + "/named.stderr").rfind("kiru-capture: " + says, 0), 0u)
         << readFile(dir + "/named.stderr");
     fs::remove_all(dir);
