@@ -30,7 +30,8 @@ TEST(PageRequest, FramesAndSizesByTheCaptureToolsRules) {
         {{"size=801x600"}, 0, 0, 0, "bad size \"801x600\""},
         {{"size=800X600"}, 0, 0, 0, "bad size"},
         {{"size=800x600", "size=640x480"}, 0, 0, 0, "the address gives size= twice"},
-        // Names and values decoded: %31 is '1', %39 '9', %61 'a', %78 'x', %58 'X', %2B '+'.
+        // Names and values decoded: %31 is '1', %39 '9', %61 'a', %78 'x', %58 'X', %2B '+', %2F
+        // '/'.
         {{"frame=%31"}, 1, 0, 0, ""},
         {{"fr%61me=2", "size=%38%30%30x600"}, 2, 800, 600, ""},
         {{"size=800%78600"}, 0, 800, 600, ""},
@@ -40,6 +41,7 @@ TEST(PageRequest, FramesAndSizesByTheCaptureToolsRules) {
         {{"frame=%3A"}, 0, 0, 0, "bad frame \":\""},
         {{"frame=%3a"}, 0, 0, 0, "bad frame \":\""},
         {{"frame=%3D5"}, 0, 0, 0, "bad frame \"=5\""},
+        {{"frame=1%2F"}, 0, 0, 0, "bad frame \"1/\""},
         {{"frame=5+"}, 0, 0, 0, "bad frame \"5+\""},
         {{"frame="}, 0, 0, 0, "bad frame \"\""},
         {{"frame=3", "fr%61me=4"}, 0, 0, 0, "the address gives frame= twice"},
