@@ -1,6 +1,6 @@
 #pragma once
-// Command line of kiru-capture and the output it names: [--size WxH] [--frames LIST] [--out DIR]
-// [--video FILE] [--crf N] [--samples N] [--dry-run] [--stats].
+// kiru-capture's command line read into the options of one run, with the frame lists and the
+// stills' names that the run uses.
 
 #include <cstdint>
 #include <string>
@@ -47,15 +47,10 @@ struct CaptureOptions {
     bool help = false;
 };
 
-// Parses the arguments (argv[0] is the program). False, with the reason in message, for an
-// unknown flag or argument, a missing value, a size that is not two positive multiples of 4 up
-// to 16384 joined by 'x', a video name without one of the three endings of
-// capture/video_format.h, an H.264 frame larger than kMaxVideoMacroblocks, a bad frame list, a
-// CRF outside the video encoder's scale (any --crf for the lossless .mkv), a sample count other
-// than 2, 4 or 8, --dry-run with an output, or a video named as the stills' folder or as one of
-// the listed stills (by the names' text: links are capture_destinations.h's).
-// With --help, true with options.help set and the usage in message. Touches no file: the
-// outputs are capture_destinations.h's to check.
+// Parses the arguments (argv[0] is the program). False, with the one-line reason in message, for
+// the wrong arguments that kiru-capture(1) lists under status 2, but for the destinations on disk:
+// names are compared by their text alone and no file is touched (capture_destinations.h checks
+// the outputs). With --help, true with options.help set and the usage in message.
 bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& options,
                          std::string& message);
 
