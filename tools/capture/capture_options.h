@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "scenes/loop.h"
 
 // Frames first..last, both included, counted from 1.
 struct FrameRange {
@@ -16,8 +17,6 @@ struct FrameRange {
 
 // Largest frame number accepted, the same as the page's.
 inline constexpr uint32_t kMaxCaptureFrame = kMaxFrame;
-// One whole loop of the five scenes: the default frame list of a video.
-inline constexpr uint32_t kLoopFrames = 4023;
 // The most 16 x 16 macroblocks a frame that H.264's largest level (6.2) allows, as in its
 // example size. x264 would encode larger frames, but as a stream that no level covers.
 inline constexpr int64_t kMaxVideoMacroblocks = 139264;
@@ -37,11 +36,11 @@ uint32_t frameListLast(const std::vector<FrameRange>& ranges);
 struct CaptureOptions {
     int32_t width = kDefaultWidth;
     int32_t height = kDefaultHeight;
-    std::vector<FrameRange> frames{{1, 1}}; // 1-4023 when a video is asked for
+    std::vector<FrameRange> frames{{1, 1}}; // 1-kLoopFrames when a video is asked for
     std::string outDir = "capture";         // "" when only a video is asked for: no stills
     std::string videoPath;                  // "" for no video
     int crf = 18;        // the video encoder's own default when --crf is not given
-    int samples = 0;     // 0: drawn plainly; 2, 4 or 8: samples a pixel, resolved before read-back
+    int samples = 0;     // 0: drawn plainly; else one of kSampleCounts, resolved before read-back
     bool dryRun = false; // play the listed frames, read back and write nothing
     bool stats = false;  // print the listed frames' time on standard output
     bool help = false;
