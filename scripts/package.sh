@@ -19,6 +19,7 @@ source scripts/artifact_env.sh
 # change reaches the cache. Build type None: these flags alone, as Debian's own CMake builds do.
 flags() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
 build="build-package"
+artifactBuilding "$build"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_PREFIX=/usr \
     -DCMAKE_C_FLAGS="$(flags CFLAGS) $(flags CPPFLAGS)" \
     -DCMAKE_CXX_FLAGS="$(flags CXXFLAGS) $(flags CPPFLAGS)" \
@@ -49,6 +50,8 @@ if grep -q binary-has-unneeded-section <<<"$report"; then
     echo "package.sh: a program keeps a section that Debian strips" >&2
     exit 1
 fi
+
+artifactBuilt "$build"
 
 [ "$check" -eq 1 ] || exit 0
 [ "$(id -u)" -eq 0 ] || { echo "package.sh: --check installs the package: run it as root" >&2; exit 1; }

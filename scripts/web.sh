@@ -10,8 +10,10 @@ flagGiven --build "scripts/web.sh [--build]" "$@" && serve=0
 
 bash scripts/deps.sh web
 source scripts/artifact_env.sh
+artifactBuilding build-web
 emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build-web -j"$(nproc)"
+artifactBuilt build-web
 
 echo "The page, build-web/page:"
 total=0

@@ -39,6 +39,7 @@ cacheLibraries
 
 phase "Cross-building kiru into build-windows/"
 build=build-windows
+artifactBuilding "$build"
 # A cache made against another key's libraries would keep their paths.
 if [ -f "$build/CMakeCache.txt" ] &&
     ! grep -qxF "CMAKE_FIND_ROOT_PATH:UNINITIALIZED=$prefix" "$build/CMakeCache.txt"; then
@@ -94,4 +95,5 @@ rm -f "dist/$name.zip"
 (cd "$stage" && find . -type f -printf '%P\n' | LC_ALL=C sort |
     TZ=UTC zip -q -X -D "$root/dist/$name.zip" -@)
 echo "dist/$name.zip: $(du -k "dist/$name.zip" | cut -f1) KB ($(cd "$stage" && ls | tr '\n' ' '))"
+artifactBuilt "$build"
 phase "Done"
