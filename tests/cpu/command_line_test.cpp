@@ -17,7 +17,7 @@ TEST(CommandLine, SizeAndFullScreenFlag) {
     } cases[] = {
         {{}, 800, 600, true},
         {{"640", "480"}, 640, 480, true}, // a size alone still runs full-screen
-        {{"640", "480", "0"}, 640, 480, false},
+        {{"1920", "1080", "0"}, 1920, 1080, false},
         {{"640", "480", "1"}, 640, 480, true},
         {{"640", "480", "2"}, 640, 480, false},
         {{"642", "480", "0"}, 800, 600, false}, // 642 is no multiple of 4: both defaults
