@@ -9,11 +9,25 @@
 #include <ranges>
 #include <tuple>
 
+#include "app/platform.h"
+#include "capture/frame_read.h"
 #include "gl_harness.h"
 #include "imagegen/font_atlas.h"
 #include "stage/demo_state.h"
+#include "stage/frame.h"
 
 namespace {
+
+// A frame as composeFrame leaves it in the back buffer before the swap: RGBA, rows from the
+// bottom.
+using Frame = std::vector<uint8_t>;
+Frame compose() {
+    Frame frame(size_t{kHarnessWidth} * kHarnessHeight * 4);
+    composeFrame();
+    frameRead(kHarnessWidth, kHarnessHeight, GL_RGBA, frame.data());
+    platformSwap();
+    return frame;
+}
 
 struct Box {
     int32_t x0, y0, x1, y1; // pixels, half-open, rows from the top
@@ -29,7 +43,8 @@ struct Rgba {
 int32_t count(const Frame& f, auto is) {
     const auto px = [&](int32_t k) {
         const uint8_t* p = &f[4 * static_cast<size_t>(k)];
-        return is(k % kHarnessWidth, k / kHarnessWidth, Rgba{p[0], p[1], p[2], p[3]});
+        const int32_t y = kHarnessHeight - 1 - k / kHarnessWidth;
+        return is(k % kHarnessWidth, y, Rgba{p[0], p[1], p[2], p[3]});
     };
     return int32_t(std::ranges::count_if(std::views::iota(0, kHarnessWidth * kHarnessHeight), px));
 }
@@ -60,21 +75,18 @@ TEST_F(DrawablesRender, PanelsCoverExactlyTheirPixelsWithTheirColourAndAlpha) {
         const auto off = [](int got, float expected) { return std::abs(got - expected) > 2; };
         return off(p.r, 51 * under + 255 * over) || off(p.g, 153 * under) || off(p.b, 255 * under);
     };
-    EXPECT_EQ(count(harnessCompose(), wrong), 0);
+    EXPECT_EQ(count(compose(), wrong), 0);
 }
 
-// Camera 12 units in front of a 4-unit cube: its front face spans about 208 pixels.
-TEST_F(DrawablesRender, CubeDrawsTexturedPixelsOnlyWhenVisible) {
+// Camera 12 units in front of a 4-unit cube: its front face spans about 208 pixels. Then a field
+// seen from above and in front, with nothing above or beside it.
+TEST_F(DrawablesRender, CubesAndFieldsDrawTexturedPixelsOnlyWhenVisible) {
     demoState.cameraEye = {0, 0, 12};
     boxA.visible = true;
-    const Frame shown = harnessCompose();
-    EXPECT_GE(lit(shown, {310, 210, 490, 390}), 180 * 180 / 4);
-    EXPECT_EQ(lit(shown, {286, 186, 514, 414}, false), 0);
+    const Frame cube = compose();
+    EXPECT_GE(lit(cube, {310, 210, 490, 390}), 180 * 180 / 4);
+    EXPECT_EQ(lit(cube, {286, 186, 514, 414}, false), 0);
     boxA.visible = false;
-    EXPECT_EQ(lit(harnessCompose(), kWhole), 0);
-}
-
-TEST_F(DrawablesRender, FieldDrawsTexturedColumnsOnlyWhenVisible) {
     demoState.cameraEye = {0, 12, 12};
     fieldB.originX = fieldB.originY = fieldB.originZ = fieldB.phase = 0;
     fieldB.brightness = 1;
@@ -83,11 +95,11 @@ TEST_F(DrawablesRender, FieldDrawsTexturedColumnsOnlyWhenVisible) {
     fieldB.shadeFn = [](float, float, float) { return 1.0f; };
     cubeFieldSwitchOn(fieldB);
     cubeFieldUpdateHeights(fieldB);
-    const Frame shown = harnessCompose();
-    EXPECT_GE(lit(shown, {360, 260, 440, 340}), 80 * 80 / 4);
-    EXPECT_EQ(lit(shown, {40, 40, 760, 600}, false), 0); // nothing above or beside the field
+    const Frame field = compose();
+    EXPECT_GE(lit(field, {360, 260, 440, 340}), 80 * 80 / 4);
+    EXPECT_EQ(lit(field, {40, 40, 760, 600}, false), 0);
     fieldB.visible = 0;
-    EXPECT_EQ(lit(harnessCompose(), kWhole), 0);
+    EXPECT_EQ(lit(compose(), kWhole), 0);
 }
 
 // A newborn sprite 12 units ahead is about 14 pixels across. How it meets the cubes' depth and
@@ -96,7 +108,7 @@ TEST_F(DrawablesRender, ParticlesAddLight) {
     emitterA.enabled = true;
     emitterA.count = 1;
     emitterA.particles[0] = Particle{{0, 0, -7}, {}};
-    EXPECT_GT(lit(harnessCompose(), {390, 290, 410, 310}), 0);
+    EXPECT_GT(lit(compose(), {390, 290, 410, 310}), 0);
 }
 
 TEST_F(DrawablesRender, CaptionInkStaysInsideTheGlyphQuads) {
@@ -104,7 +116,7 @@ TEST_F(DrawablesRender, CaptionInkStaysInsideTheGlyphQuads) {
     const char* text = "THE END";
     captionSet(captions, 0, text, 2.0f, 200.0f, 250.0f);
     captionAt(captions, 0)->color = {0, 0, 0, 1};
-    const Frame frame = harnessCompose();
+    const Frame frame = compose();
     // The layout the draw used: the other captions are empty.
     ASSERT_EQ(captionListBuild(captions), 7 * 4);
     const auto quad = [](int g, int32_t margin) { // whole pixels inside glyph g's quad
@@ -134,7 +146,7 @@ TEST_F(DrawablesRender, CaptionEdgesLieOnTheAtlasHalfLevel) {
     captionAt(captions, 0)->color = {0, 0, 0, 1};
     const auto row = int32_t(35 * 8 - 8 * kCapHeight / 2); // the baseline lies 35 x 8 down
     const auto stem = [&](int32_t, int32_t y, Rgba p) { return y == row && p.r < 128; };
-    EXPECT_NEAR(count(harnessCompose(), stem), 8 * kStemWidthI, 1.5f);
+    EXPECT_NEAR(count(compose(), stem), 8 * kStemWidthI, 1.5f);
 }
 
 } // namespace

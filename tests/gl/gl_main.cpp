@@ -2,14 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
-#include <algorithm>
 #include <cstdio>
 
 #include "app/demo.h"
-#include "capture/frame_read.h"
 #include "gl_harness.h"
 #include "stage/demo_state.h"
-#include "stage/frame.h"
 
 void harnessClearScene() {
     boxA.visible = boxB.visible = false;
@@ -29,29 +26,6 @@ void harnessClearScene() {
     demoState.cameraTarget = {0.0f, 0.0f, 0.0f};
     demoState.screenWidth = kHarnessWidth;
     demoState.screenHeight = kHarnessHeight;
-}
-
-namespace {
-
-// The frame read back with its rows turned, so that the first is the top of the screen.
-void frameGrab(int32_t width, int32_t height, uint8_t* out) {
-    frameRead(width, height, GL_RGBA, out);
-    const size_t rowBytes = static_cast<size_t>(width) * 4;
-    for (int32_t top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
-        std::swap_ranges(out + static_cast<size_t>(top) * rowBytes,
-                         out + static_cast<size_t>(top + 1) * rowBytes,
-                         out + static_cast<size_t>(bottom) * rowBytes);
-    }
-}
-
-} // namespace
-
-Frame harnessCompose() {
-    Frame frame(size_t{kHarnessWidth} * kHarnessHeight * 4);
-    composeFrame();
-    frameGrab(kHarnessWidth, kHarnessHeight, frame.data());
-    platformSwap();
-    return frame;
 }
 
 int main(int argc, char** argv) {
