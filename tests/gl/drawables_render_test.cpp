@@ -34,24 +34,18 @@ struct Box {
 };
 constexpr Box kWhole{0, 0, kHarnessWidth, kHarnessHeight};
 
-struct Rgba {
-    uint8_t r, g, b, a;
-};
-
-// Pixels for which is(x, y, pixel) holds.
+// Pixels for which is(x, y, rgba) holds.
 int32_t count(const Frame& f, auto is) {
     const auto px = [&](int32_t k) {
-        const uint8_t* p = &f[4 * static_cast<size_t>(k)];
-        const int32_t y = kHarnessHeight - 1 - k / kHarnessWidth;
-        return is(k % kHarnessWidth, y, Rgba{p[0], p[1], p[2], p[3]});
+        return is(k % kHarnessWidth, kHarnessHeight - 1 - k / kHarnessWidth, &f[4 * size_t(k)]);
     };
     return int32_t(std::ranges::count_if(std::views::iota(0, kHarnessWidth * kHarnessHeight), px));
 }
 
 // Pixels that are not black, inside the box or (inside false) outside it.
 int32_t lit(const Frame& frame, Box box, bool inside = true) {
-    return count(frame, [&](int32_t x, int32_t y, Rgba p) {
-        return box.contains(x, y) == inside && (p.r | p.g | p.b) != 0;
+    return count(frame, [&](int32_t x, int32_t y, const uint8_t* p) {
+        return box.contains(x, y) == inside && (p[0] | p[1] | p[2]) != 0;
     });
 }
 
@@ -69,10 +63,11 @@ TEST_F(DrawablesRender, PanelsCoverExactlyTheirPixelsWithTheirColourAndAlpha) {
     const Box a{100, 50, 300, 150}, b{250, 120, 350, 180};
     setPanel(colorPanelA, a, {0.2f, 0.6f, 1.0f, 1.0f});
     setPanel(colorPanelB, b, {1.0f, 0.0f, 0.0f, 0.5f}); // drawn later, over part of a
-    const auto wrong = [&](int32_t x, int32_t y, Rgba p) {
+    const auto wrong = [&](int32_t x, int32_t y, const uint8_t* p) {
         const float over = b.contains(x, y) ? 0.5f : 0.0f, under = a.contains(x, y) ? 1 - over : 0;
         const auto off = [](int got, float expected) { return std::abs(got - expected) > 2; };
-        return off(p.r, 51 * under + 255 * over) || off(p.g, 153 * under) || off(p.b, 255 * under);
+        return off(p[0], 51 * under + 255 * over) || off(p[1], 153 * under) ||
+               off(p[2], 255 * under);
     };
     EXPECT_EQ(count(compose(), wrong), 0);
 }
@@ -120,15 +115,15 @@ TEST_F(DrawablesRender, CaptionEdgesLieOnTheAtlasHalfLevel) {
     const Frame frame = compose();
     const auto row = int32_t(35 * 8 - 8 * kCapHeight / 2);
     int32_t sumX = 0, lowest = 0;
-    const int32_t stem = count(frame, [&](int32_t x, int32_t y, Rgba p) {
-        sumX += y == row && p.r < 128 ? x : 0;
-        return y == row && p.r < 128;
+    const int32_t stem = count(frame, [&](int32_t x, int32_t y, const uint8_t* p) {
+        sumX += y == row && p[0] < 128 ? x : 0;
+        return y == row && p[0] < 128;
     });
     EXPECT_NEAR(stem, 8 * kStemWidthI, 1.5f);
     const int32_t middle = sumX / std::max(stem, 1);
-    const int32_t tall = count(frame, [&](int32_t x, int32_t y, Rgba p) {
-        lowest = x == middle && p.r < 128 ? std::max(lowest, y) : lowest;
-        return x == middle && p.r < 128;
+    const int32_t tall = count(frame, [&](int32_t x, int32_t y, const uint8_t* p) {
+        lowest = x == middle && p[0] < 128 ? std::max(lowest, y) : lowest;
+        return x == middle && p[0] < 128;
     });
     EXPECT_NEAR(tall, 8 * kCapHeight, 1.5f);
     EXPECT_EQ(lowest, 35 * 8 - 1);
