@@ -12,19 +12,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 
 namespace {
-
-struct Image {
-    std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)> s;
-    explicit Image(const char* path) : s(IMG_Load(path), SDL_FreeSurface) {}
-    // 8-bit RGBA, rows from the top: createTexture uploads these bytes as GL_RGBA unconverted.
-    bool square(int n) const {
-        return s && s->format->format == SDL_PIXELFORMAT_RGBA32 && s->w == n && s->h == n;
-    }
-    auto* px(int x, int y) const { return static_cast<uint8_t*>(s->pixels) + y * s->pitch + 4 * x; }
-};
 
 struct Rect {
     int x0, y0, x1, y1; // texels [x0, x1) x [y0, y1)
@@ -40,8 +29,10 @@ template <typename F> auto maxOver(Rect r, const F& v, bool edgeOnly = false) {
     return m;
 }
 
-const Image atlas("res/font1.png");
-const auto alpha = [](int x, int y) { return int{atlas.px(x, y)[3]}; };
+const SDL_Surface* const atlas = IMG_Load("res/font1.png"); // kept for the whole run
+const auto alpha = [](int x, int y) {
+    return int{static_cast<const uint8_t*>(atlas->pixels)[y * atlas->pitch + 4 * x + 3]};
+};
 
 // Where the 0.5 level lies between inked texel (x, y) and an uninked neighbour one step along
 // (dx, dy), in texels from the atlas's left or top side (texel x has its centre at x + 0.5); 0
@@ -62,7 +53,10 @@ TEST(GlyphTable, HoldsTheReferenceMetricsAndTheAtlasEachOutlineInItsRectangle) {
     const double kSums[] = {11869,         13634,          1798,          2286,
                             -18.384999901, 2058.904983997, 1743.393989563};
     double sums[std::size(kSums)] = {};
-    ASSERT_TRUE(atlas.square(kFontAtlasSize)) << IMG_GetError();
+    // 8-bit RGBA, rows from the top: createTexture uploads these bytes as GL_RGBA unconverted.
+    ASSERT_TRUE(atlas != nullptr && atlas->format->format == SDL_PIXELFORMAT_RGBA32 &&
+                atlas->w == kFontAtlasSize && atlas->h == kFontAtlasSize)
+        << IMG_GetError();
     static bool covered[kFontAtlasSize][kFontAtlasSize] = {};
     const char* const kStanding = "!#%&.0123456789:?ABCDEFGHIJKLMNOPRSTUVWXYZabcdefhiklmnorstuvwxz";
     for (int code = 0; code < kGlyphCount; ++code) {
