@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <ranges>
 #include <vector>
 
 #include "app/frame_pacer.h"
@@ -13,11 +14,9 @@ constexpr double kStep = 1.0 / 60.0;
 
 // Frames every `interval` seconds from 0, count of them.
 std::vector<double> every(double interval, int count) {
-    std::vector<double> times;
-    for (int k = 0; k < count; ++k) {
-        times.push_back(k * interval);
-    }
-    return times;
+    auto times =
+        std::views::iota(0, count) | std::views::transform([=](int k) { return k * interval; });
+    return {times.begin(), times.end()};
 }
 
 TEST(FramePacer, UpdatesOwedForTheRealTimeOnEveryDisplay) {
