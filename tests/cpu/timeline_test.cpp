@@ -161,7 +161,9 @@ TEST(Timeline, EveryHandOverFallsOnItsFrameInTwoLoops) {
     }
 }
 
-TEST(Scene1, BarsGrowCarryTheRemarksFadeAndCollapse) {
+// Each scene played from its set-up at 800 x 600 and, where the screen matters, at 1024 x 601.
+TEST(Scenes, PlayByTheirRules) {
+    // Scene 1: the bars grow, carry the remarks, fade and collapse.
     play(1, 800, 600,
          {
              {0, PanelA, {1, 180, 1, 1, -5, 1, 1, 1, 1}},
@@ -187,9 +189,7 @@ TEST(Scene1, BarsGrowCarryTheRemarksFadeAndCollapse) {
              {83, Slot2, {1, 320.2141f, 240.4f, 0, 0, 0, 0}, kLine2},
              {244, Slot3, {1.5f, 274.247f, 426.366f, 0, 0, 0, 0.06666422f}, kAccepted},
          });
-}
-
-TEST(Scene2, CubesCloseInUnderTheTitleAndTheFountainRuns) {
+    // Scene 2: the cubes close in under the title and the fountain runs.
     play(2, 800, 600,
          {
              {0, PanelA, {1, 660, 800, 120, -5, 1, 1, 1, 0.85f}},
@@ -220,9 +220,7 @@ TEST(Scene2, CubesCloseInUnderTheTitleAndTheFountainRuns) {
              {1, BoxA, {1, 0, 0, -13.16767f, 0, 0, 1.666667f}},
              {103, Slot1, {1.25f, 178.3644f, 476.85f, 0, 0, 0, 0.7166657f}, kCubes},
          });
-}
-
-TEST(Scene3, FieldRollsUnderTheOrbitWithThreeFountains) {
+    // Scene 3: the field rolls under the orbit with three fountains.
     play(3, 800, 600,
          {
              {0, Texts, {}, "||"},
@@ -255,9 +253,7 @@ TEST(Scene3, FieldRollsUnderTheOrbitWithThreeFountains) {
              {151, PanelA, {1015.667f, 30.05f, 335.475f, 68, -5, 1, 1, 1, 0.85f}},
              {151, Slot1, {1.25f, 1040.667f, 33.61594f, 0, 0, 0, 1}, kBillion},
          });
-}
-
-TEST(Scene4, CameraSpiralsInAndTheFieldFades) {
+    // Scene 4: the camera spirals in and the field fades.
     play(4, 800, 600,
          {
              {0, Texts, {}, "||"},
@@ -279,9 +275,7 @@ TEST(Scene4, CameraSpiralsInAndTheFieldFades) {
              {500, Camera, {2.395396f, 3.333111f, -0.4851739f, 0, 0, 0}},
              {500, FieldA, {1, 0, -1.5f, 0, 0.4106392f, 8.333378f, 1.991382f, 0.14286f, 0.107145f}},
          });
-}
-
-TEST(Scene5, CreditsSettleOnThePanelAndTheRoomFades) {
+    // Scene 5: the credits settle on the panel and the room fades.
     play(5, 800, 600,
          {
              {0, Texts, {}, "||"},

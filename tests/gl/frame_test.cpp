@@ -124,9 +124,8 @@ TEST(WholeFrame, EveryDrawInOrderWithItsMatricesAndPassState) {
     boxA.visible = boxB.visible = true;
     std::tie(boxA.rotX, boxA.rotY, boxA.rotZ) = std::tuple(25.0f, -40.0f, 70.0f);
     fieldA.visible = fieldB.visible = fieldC.visible = fieldD.visible = 1;
-    for (uint32_t k = 0; ParticleEmitter * emitter : {&emitterA, &emitterB, &emitterC}) {
-        std::tie(emitter->enabled, emitter->count) = std::tuple(true, ++k);
-    }
+    emitterA.enabled = emitterB.enabled = emitterC.enabled = true;
+    std::tie(emitterA.count, emitterB.count, emitterC.count) = std::tuple(1u, 2u, 3u);
     captionSet(captions, 1, "kiru", 1.5f, 10.0f, 10.0f);
     std::vector<Draw> draws;
     recorded = &draws;
@@ -138,8 +137,7 @@ TEST(WholeFrame, EveryDrawInOrderWithItsMatricesAndPassState) {
     for (size_t k = 0; k < draws.size(); ++k) {
         SCOPED_TRACE(k);
         const Draw& d = draws[k];
-        EXPECT_EQ(GLuint(d.program), want[k].program);
-        EXPECT_EQ(d.count, want[k].count);
+        EXPECT_EQ(std::pair(GLuint(d.program), d.count), std::pair(want[k].program, want[k].count));
         for (int e = 0; e < 16; ++e) {
             EXPECT_PRED2(near, d.modelView[e], want[k].modelView[e]) << "modelview " << e;
             EXPECT_PRED2(near, d.projection[e], want[k].projection[e]) << "projection " << e;
