@@ -3,6 +3,7 @@
 
 #include <SDL.h>
 #include <cstdio>
+#include <tuple>
 
 #include "app/demo.h"
 #include "gl_harness.h"
@@ -15,17 +16,15 @@ void harnessClearScene() {
     emitterA.enabled = emitterB.enabled = emitterC.enabled = false;
     emitterA.count = emitterB.count = emitterC.count = 0;
     for (ColorPanel* panel : {&colorPanelA, &colorPanelB}) {
-        panel->x = panel->y = panel->width = panel->height = 0.0f;
-        panel->z = -5.0f;
-        panel->color = {0.0f, 0.0f, 0.0f, 0.0f};
+        std::tie(panel->x, panel->y, panel->width, panel->height, panel->z, panel->color) =
+            std::tuple(0.0f, 0.0f, 0.0f, 0.0f, -5.0f, Color{0.0f, 0.0f, 0.0f, 0.0f});
     }
     for (uint32_t i = 0; i < captions.count; ++i) {
         captionSet(captions, i, "", 1.5f, 0.0f, 0.0f);
     }
-    demoState.cameraEye = {0.0f, 0.0f, 5.0f};
-    demoState.cameraTarget = {0.0f, 0.0f, 0.0f};
-    demoState.screenWidth = kHarnessWidth;
-    demoState.screenHeight = kHarnessHeight;
+    std::tie(demoState.cameraEye, demoState.cameraTarget) = std::tuple(Vec3{0, 0, 5}, Vec3{});
+    std::tie(demoState.screenWidth, demoState.screenHeight) =
+        std::tuple(kHarnessWidth, kHarnessHeight);
 }
 
 int main(int argc, char** argv) {
