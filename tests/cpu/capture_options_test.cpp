@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <string>
 
 #include "capture/capture_options.h"
 #include "capture/video_file.h"
@@ -36,14 +38,13 @@ TEST(CaptureOptions, FrameLists) {
 
 // What a parse took, in one line.
 std::string taken(const CaptureOptions& o, const std::string& message) {
-    std::string s = std::to_string(o.width) + "x" + std::to_string(o.height) + " out=" + o.outDir;
-    for (const FrameRange& r : o.frames) {
-        s += " " + std::to_string(r.first) + "-" + std::to_string(r.last);
-    }
-    s += " crf " + std::to_string(o.crf);
-    s += o.samples != 0 ? " samples " + std::to_string(o.samples) : "";
-    s += std::string(o.dryRun ? " dry-run" : "") + (o.stats ? " stats" : "");
-    return s + (o.help && message.find("--samples N") != std::string::npos ? " usage" : "");
+    char s[200];
+    std::snprintf(s, sizeof s, "%dx%d out=%s %u-%u crf %d%s%s%s%s", o.width, o.height,
+                  o.outDir.c_str(), o.frames[0].first, o.frames.back().last, o.crf,
+                  o.samples != 0 ? (" samples " + std::to_string(o.samples)).c_str() : "",
+                  o.dryRun ? " dry-run" : "", o.stats ? " stats" : "",
+                  o.help && message.find("--samples N") != std::string::npos ? " usage" : "");
+    return s;
 }
 
 // Stills of frame 1 at 800x600 in "capture" by default; a video alone is one whole loop, no
