@@ -107,7 +107,8 @@ TEST_F(DrawablesRender, ParticlesAddLight) {
 
 // The shader draws a glyph's edge where the atlas crosses 0.5: an 'I' drawn at 8 times the atlas's
 // size has a stem as wide as the font's, 8 x 4.32 pixels, across the middle of its cap height, and
-// the stem's middle column is dark for 8 times the cap height, from the baseline 35 x 8 down up.
+// the stem's middle column is dark for 8 times the cap height, up from the baseline, which lies
+// 35 x 8 pixels below the caption's top.
 TEST_F(DrawablesRender, CaptionEdgesLieOnTheAtlasHalfLevel) {
     setPanel(colorPanelA, kWhole, {1, 1, 1, 1});
     captionSet(captions, 0, "I", 8.0f, 300.0f, 0.0f);
