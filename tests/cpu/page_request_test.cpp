@@ -18,7 +18,7 @@ TEST(PageRequest, FramesAndSizesByTheCaptureToolsRules) {
         {{"size=4x16384"}, "0 4x16384"},
         {{"frame=10000000"}, "10000000 0x0"},
         {{"frame=10000001"}, "bad frame \"10000001\""},
-        {{"frame=0"}, "bad frame \"0\""},
+        {{"frame=0"}, "bad frame \"0\" (expected a whole number from 1 to 10000000)"},
         {{"frame=abc"}, "bad frame \"abc\""},
         {{"frame=12abc"}, "bad frame"},
         {{"frame=3", "frame=4"}, "the address gives frame= twice"},
@@ -27,7 +27,7 @@ TEST(PageRequest, FramesAndSizesByTheCaptureToolsRules) {
         {{"size=800X600"}, "bad size"},
         {{"size=800x600", "size=640x480"}, "the address gives size= twice"},
         // Names and values decoded: %31 is '1', %39 '9', %61 'a', %78 'x', %58 'X', %2B '+', %2F
-        // '/'.
+        // and %2f '/', %09 a tab.
         {{"frame=%31"}, "1 0x0"},
         {{"fr%61me=2", "size=%38%30%30x600"}, "2 800x600"},
         {{"size=800%78600"}, "0 800x600"},
@@ -38,10 +38,13 @@ TEST(PageRequest, FramesAndSizesByTheCaptureToolsRules) {
         {{"frame=%3a"}, "bad frame \":\""},
         {{"frame=%3D5"}, "bad frame \"=5\""},
         {{"frame=1%2F"}, "bad frame \"1/\""},
+        {{"frame=1%2f"}, "bad frame \"1/\""},
+        {{"frame=%09"}, "bad frame"},
         {{"frame=5+"}, "bad frame \"5+\""},
         {{"frame="}, "bad frame \"\""},
         {{"frame=3", "fr%61me=4"}, "the address gives frame= twice"},
         {{"frame=%3"}, "bad escape \"%3\" in \"frame=%3\""},
+        {{"fr%6=1"}, "bad escape \"%6\" in"},
         {{"frame=%"}, "bad escape \"%\" in"},
         {{"frame=%g1"}, "bad escape \"%g1\""},
         {{"frame=1%00"}, "bad escape \"%00\""},
