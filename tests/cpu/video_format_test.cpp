@@ -15,7 +15,8 @@ TEST(VideoFormat, TheNamesEndingPicksTheFormat) {
         {"demo.WebM", "libvpx-vp9"}, {"master.mkv", "ffv1"},      {"/tmp/x.y.mkv", "ffv1"},
         {"demo.txt", nullptr},       {"demo", nullptr},           {"demo.mp4.part", nullptr},
         {"demo.mov", nullptr},       {"demo.mp4/", "libx264"},    {"dir.mkv/demo", nullptr},
-        {".mp4", nullptr},           {"demo.mk", nullptr},
+        {".mp4", nullptr},           {"demo.mk", nullptr},        {"dir/.mp4", nullptr},
+        {"out/x.mp4", "libx264"},
     };
     for (const auto& [path, encoder] : cases) {
         std::string reason;
