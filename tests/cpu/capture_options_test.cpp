@@ -33,7 +33,7 @@ TEST(CaptureOptions, FrameLists) {
         EXPECT_FALSE(frameListParse(text, ranges, error)) << '"' << text << '"';
         EXPECT_NE(error.find(says), std::string::npos) << error;
     }
-    EXPECT_EQ(printable("a\nb\tc\x1b\x7f"), "a\\nb\\tc\\x1b\\x7f");
+    EXPECT_EQ(printable("a b\nc\td\x1b\x7f"), "a b\\nc\\td\\x1b\\x7f");
 }
 
 // What a parse took, in one line.
