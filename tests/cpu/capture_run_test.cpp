@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <tuple>
 
 #include "capture/capture_run.h"
 
@@ -30,12 +31,8 @@ TEST(CaptureRun, TheStatusComesFromTheWeightiestOutcome) {
     };
     for (const auto& c : cases) {
         CaptureEnd end;
-        end.failure = c.failure;
-        end.outputFailure = c.output;
-        end.stopSignal = c.signal;
-        end.windowClosed = c.closed;
-        end.played = 7;
-        end.last = 9;
+        std::tie(end.failure, end.outputFailure, end.stopSignal, end.windowClosed, end.played,
+                 end.last) = std::tuple(c.failure, c.output, c.signal, c.closed, 7u, 9u);
         const CaptureStatus got = captureStatus(end);
         EXPECT_EQ(got.status, c.status) << c.failure << c.output << c.signal << c.closed;
         EXPECT_EQ(got.message, c.says);

@@ -9,13 +9,6 @@
 
 namespace {
 
-// A private field; the demo's instances are left alone.
-struct Field {
-    CubeField f;
-    explicit Field(int32_t n) { cubeFieldInit(f, n); }
-    ~Field() { cubeFieldFree(f); }
-};
-
 // Column (2, 1) of a 3 x 3 field at origin (1, -1.5, 2): the grid starts at
 // 0.415 - (3 * 0.83 - 0.03) / 2 = -0.815, so the column is centred at x = 1.845, z = 2.015, 0.8
 // wide; its height is 4.5 * 0.8 * 0.5 and its grey 0.75 * 0.4.
@@ -28,29 +21,28 @@ TEST(CubeField, EveryVertexOfAColumn) {
                                         {"000", "010", "011", "001"}};
     const float kEdges[3][2] = {{1.445f, 2.245f}, {-1.5f, 0.3f}, {1.615f, 2.415f}};
     const float kTexcoords[4][2] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
-    Field field(3);
-    std::tie(field.f.originX, field.f.originY, field.f.originZ) = std::tuple(1.0f, -1.5f, 2.0f);
-    field.f.phase = 0.5f;
-    field.f.brightness = 0.4f;
-    field.f.heightFn = [](float i, float j, float phase) { return i + 2 * j + phase; };
-    field.f.weightFn = [](float, float) { return 0.5f; };
-    field.f.shadeFn = [](float i, float j, float) { return 0.25f * (i + j); };
-    cubeFieldUpdateHeights(field.f);
-    ASSERT_EQ(cubeFieldBuild(field.f), 9);
+    CubeField f; // a private field; the demo's instances are left alone
+    cubeFieldInit(f, 3);
+    std::tie(f.originX, f.originY, f.originZ, f.phase, f.brightness) =
+        std::tuple(1.0f, -1.5f, 2.0f, 0.5f, 0.4f);
+    f.heightFn = [](float i, float j, float phase) { return i + 2 * j + phase; };
+    f.weightFn = [](float, float) { return 0.5f; };
+    f.shadeFn = [](float i, float j, float) { return 0.25f * (i + j); };
+    cubeFieldUpdateHeights(f);
+    ASSERT_EQ(cubeFieldBuild(f), 9);
     const int first = (2 * 3 + 1) * kColumnVertices;
     for (int v = 0; v < kColumnVertices; ++v) {
         SCOPED_TRACE(v);
         const int k = first + v;
         for (int axis = 0; axis < 3; ++axis) {
             const float want = kEdges[axis][kCorners[v / 4][v % 4][axis] - '0'];
-            EXPECT_NEAR(field.f.positions[k * 3 + axis], want, 1e-5f) << "axis " << axis;
+            EXPECT_NEAR(f.positions[k * 3 + axis], want, 1e-5f) << "axis " << axis;
         }
-        const float* rgba = field.f.colors + k * 4;
-        EXPECT_TRUE(std::abs(rgba[0] - 0.3f) < 1e-6f && rgba[1] == rgba[0] && rgba[2] == rgba[0]);
-        EXPECT_EQ(rgba[3], 1.0f);
-        EXPECT_EQ(field.f.texcoords[k * 2], kTexcoords[v % 4][0]);
-        EXPECT_EQ(field.f.texcoords[k * 2 + 1], kTexcoords[v % 4][1]);
+        const float *c = f.colors + k * 4, *uv = f.texcoords + k * 2;
+        EXPECT_TRUE(std::abs(c[0] - 0.3f) < 1e-6f && c[1] == c[0] && c[2] == c[0] && c[3] == 1);
+        EXPECT_TRUE(uv[0] == kTexcoords[v % 4][0] && uv[1] == kTexcoords[v % 4][1]);
     }
+    cubeFieldFree(f);
 }
 
 TEST(CubeFieldDefaults, BoundaryValues) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <ranges>
 #include <vector>
 
 #include "app/frame_pacer.h"
@@ -11,26 +12,22 @@ namespace {
 
 constexpr double kStep = 1.0 / 60.0;
 
-struct Display {
-    const char* name;
-    std::vector<double> times; // of the frames, seconds
-    std::vector<int32_t> want; // updates of each frame; empty: only the clock rule is checked
-    int32_t most;              // largest run in one frame
-};
-
 // Frames every `interval` seconds from 0, count of them.
 std::vector<double> every(double interval, int count) {
-    std::vector<double> times;
-    for (int k = 0; k < count; ++k) {
-        times.push_back(k * interval);
-    }
-    return times;
+    auto times =
+        std::views::iota(0, count) | std::views::transform([=](int k) { return k * interval; });
+    return {times.begin(), times.end()};
 }
 
 TEST(FramePacer, UpdatesOwedForTheRealTimeOnEveryDisplay) {
     std::vector<double> stall = every(kStep, 4);
     stall.insert(stall.end(), {1.05, 1.05 + kStep, 1.05 + 2 * kStep});
-    const Display displays[] = {
+    const struct {
+        const char* name;
+        std::vector<double> times; // of the frames, seconds
+        std::vector<int32_t> want; // updates of each frame; empty: only the clock rule is checked
+        int32_t most;              // largest run in one frame
+    } displays[] = {
         // A 60 Hz display whose timestamps wander by up to 0.6 ms: one update each frame.
         {"60 Hz, jitter",
          {0, 0.0172, 0.0330, 0.0506, 0.0664, 0.0839, 0.0994},
@@ -44,10 +41,12 @@ TEST(FramePacer, UpdatesOwedForTheRealTimeOnEveryDisplay) {
         {"owed 1.47", {0, 1.47 * kStep}, {1, 1}, 1},
         // A stall of about a second runs 4 updates and drops the rest of its backlog.
         {"stall", stall, {1, 1, 1, 1, 4, 1, 1}, 4},
+        // Owed 4.4 updates: 4 run and 0.4 is kept, so that 0.2 more owe one.
+        {"owed 4.4", {0, 4.4 * kStep, 4.6 * kStep}, {1, 4, 1}, 4},
         // A clock that steps back costs nothing and gives nothing.
         {"backwards", {0, 0.4 * kStep, 0.2 * kStep, 0.9 * kStep}, {1, 0, 0, 1}, 1},
     };
-    for (const Display& d : displays) {
+    for (const auto& d : displays) {
         SCOPED_TRACE(d.name);
         FramePacer pacer;
         int32_t total = 0;
@@ -68,9 +67,11 @@ TEST(FramePacer, UpdatesOwedForTheRealTimeOnEveryDisplay) {
     }
 }
 
-// A frame that runs no update may sleep until a whole one is owed, and not longer.
+// A frame that runs no update may sleep until a whole one is owed, and not longer; before the
+// first frame one is owed already.
 TEST(FramePacer, WaitsUntilAWholeUpdateIsOwed) {
     FramePacer pacer;
+    EXPECT_EQ(framePacerWait(pacer), 0.0);
     EXPECT_EQ(framePacerAdvance(pacer, 10.0), 1);
     EXPECT_NEAR(framePacerWait(pacer), kStep, 1e-12);
     EXPECT_EQ(framePacerAdvance(pacer, 10.0 + 0.25 * kStep), 0);

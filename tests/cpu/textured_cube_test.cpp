@@ -21,11 +21,9 @@ TEST(TexturedCube, EveryVertexPositionColourAndTextureCoordinate) {
             const float offset = kFaces[v / 4][v % 4][axis] == '-' ? -2.0f : 2.0f;
             EXPECT_EQ(cube.positions[v * 3 + axis], kCentre[axis] + offset) << "axis " << axis;
         }
-        for (int c = 0; c < 4; ++c) {
-            EXPECT_EQ(cube.colors[v * 4 + c], 1.0f);
-        }
-        EXPECT_EQ(cube.texcoords[v * 2], kTexcoords[v % 4][0]);
-        EXPECT_EQ(cube.texcoords[v * 2 + 1], kTexcoords[v % 4][1]);
+        const float *c = cube.colors + v * 4, *uv = cube.texcoords + v * 2;
+        EXPECT_TRUE(c[0] == 1 && c[1] == 1 && c[2] == 1 && c[3] == 1);
+        EXPECT_TRUE(uv[0] == kTexcoords[v % 4][0] && uv[1] == kTexcoords[v % 4][1]);
     }
     texturedCubeFree(cube);
 }

@@ -31,19 +31,21 @@ const uint32_t kStartScramble = scrambleState;
 // phase and, at column (24, 23) of fieldA or (5, 3) of the small fields, its height, weight and
 // shade; the nine on switches; the four fields' brightness.
 using Part = std::vector<float> (*)();
-const char* shownText = nullptr;
+std::string shownText;
 
 std::vector<float> panel(const ColorPanel& p) {
     return {p.x, p.y, p.width, p.height, p.z, p.color.r, p.color.g, p.color.b, p.color.a};
 }
+const char* textOf(uint32_t i) {
+    return captions.items[i].text != nullptr ? captions.items[i].text : "";
+}
 // Nothing of a caption without text is seen: only its text is checked.
 std::vector<float> slot(uint32_t i) {
     const Caption& c = captions.items[i];
-    shownText = c.text != nullptr ? c.text : "";
-    if (*shownText == '\0') {
-        return {};
-    }
-    return {c.scale, c.x, c.y, c.color.r, c.color.g, c.color.b, c.color.a};
+    shownText = textOf(i);
+    return shownText.empty()
+               ? std::vector<float>{}
+               : std::vector{c.scale, c.x, c.y, c.color.r, c.color.g, c.color.b, c.color.a};
 }
 std::vector<float> box(const TexturedCube& b) {
     return {float(b.visible), b.x, b.y, b.z, b.rotX, b.rotY, b.rotZ};
@@ -65,13 +67,7 @@ const Part Slot1 = [] { return slot(0); };
 const Part Slot2 = [] { return slot(1); };
 const Part Slot3 = [] { return slot(2); };
 const Part Texts = [] {
-    static std::string joined;
-    joined.clear();
-    for (uint32_t i = 0; i < 3; ++i) {
-        slot(i);
-        joined += (i > 0 ? "|" : "") + std::string(shownText);
-    }
-    shownText = joined.c_str();
+    shownText = std::string(textOf(0)) + "|" + textOf(1) + "|" + textOf(2);
     return std::vector<float>{};
 };
 const Part BoxA = [] { return box(boxA); };
@@ -82,7 +78,6 @@ const Part EmitterC = [] { return emitter(emitterC); };
 const Part FieldA = [] { return field(fieldA, 24, 23); };
 const Part FieldB = [] { return field(fieldB, 5, 3); };
 const Part FieldC = [] { return field(fieldC, 5, 3); };
-const Part FieldD = [] { return field(fieldD, 5, 3); };
 const Part Brightness = [] {
     return std::vector{fieldA.brightness, fieldB.brightness, fieldC.brightness, fieldD.brightness};
 };
@@ -106,22 +101,17 @@ struct Probe {
 // The program's start state on a screen of the given size, with its three captions, run through
 // the hand-overs up to scene n; false when scene n does not start within a whole loop.
 bool enterScene(int32_t n, uint32_t width, uint32_t height) {
-    demoState.screenWidth = width;
-    demoState.screenHeight = height;
+    std::tie(demoState.screenWidth, demoState.screenHeight) = std::tuple(width, height);
     for (uint32_t k = captions.count; k < 3; ++k) {
         captionAdd(captions, Caption{"", 1.5f, {1.0f, 1.0f, 1.0f, 0.667f}, 5.0f, 100.0f});
     }
-    demoState.captionSlot1 = 0;
-    demoState.captionSlot2 = 1;
-    demoState.captionSlot3 = 2;
-    demoState.sceneNumber = 1;
+    std::tie(demoState.captionSlot1, demoState.captionSlot2, demoState.captionSlot3,
+             demoState.sceneNumber) = std::tuple(0, 1, 2, 1);
     std::tie(scene1Time, scene2Time, scene3Time, scene4Time, scene5Time) =
         std::tuple(kStartTimes[0], kStartTimes[1], kStartTimes[2], kStartTimes[3], kStartTimes[4]);
     scrambleState = kStartScramble;
     // What the scenes' set-ups leave as they find it and a probe reads.
-    for (TexturedCube* b : {&boxA, &boxB}) {
-        b->rotX = b->rotY = b->rotZ = 0.0f;
-    }
+    boxA.rotX = boxA.rotY = boxA.rotZ = boxB.rotX = boxB.rotY = boxB.rotZ = 0.0f;
     emitterA.origin = {};
     scene1Setup();
     for (uint32_t update = 0; update < kLoopFrames && demoState.sceneNumber != n; ++update) {
@@ -146,9 +136,7 @@ void play(int32_t n, uint32_t width, uint32_t height, const std::vector<Probe>& 
         for (size_t k = 0; k < got.size(); ++k) {
             EXPECT_NEAR(got[k], p.want[k], 1e-3f + 1e-5f * std::fabs(p.want[k])) << "value " << k;
         }
-        if (p.text != nullptr) {
-            EXPECT_STREQ(shownText, p.text);
-        }
+        EXPECT_TRUE(p.text == nullptr || shownText == p.text) << shownText;
     }
 }
 
@@ -173,156 +161,88 @@ TEST(Timeline, EveryHandOverFallsOnItsFrameInTwoLoops) {
     }
 }
 
-TEST(Scene1, BarsGrowCarryTheRemarksFadeAndCollapse) {
+// Each scene played from its set-up at 800 x 600 and, where the screen matters, at 1024 x 601.
+TEST(Scenes, PlayByTheirRules) {
+    // Scene 1: the bars grow, carry the remarks, fade and collapse.
     play(1, 800, 600,
-         {
-             {0, PanelA, {1, 180, 1, 1, -5, 1, 1, 1, 1}},
-             {0, PanelB, {1, 399.6f, 0, 0, -5, 1, 1, 1, 1}},
-             {0, Texts, {}, "||"},
-             {0, Switches, {0, 0, 0, 0, 0, 0, 0, 0, 0}},
-             {60, PanelA, {1, 180, 800.9997f, 6, -5, 1, 1, 1, 1}},
-             {82, Slot2, {}, ""},
-             {83, Slot1, {1, 104.842f, 189, 0, 0, 0, 0}, kLine1},
-             {83, Slot2, {1, 208.2141f, 240, 0, 0, 0, 0}, kLine2},
-             {91, Slot1, {1, 104.842f, 189, 0, 0, 0, 0.01333275f}, kLine1},
-             {181, PanelB, {1, 399.6f, 14.66667f, 1, -5, 1, 1, 1, 1}},
-             {181, Slot3, {}, ""},
-             {235, PanelB, {1, 399.6f, 806.6669f, 13, -5, 1, 1, 1, 1}},
-             {244, Slot3, {1.5f, 162.247f, 425.6f, 0, 0, 0, 0.06666422f}, kAccepted},
-             {330, Slot1, {1, 104.842f, 189, 0, 0, 0, 0.5999867f}, kLine1},
-             {398, PanelB, {21, 519.6f, 786.6669f, 1.000007f, -5, 1, 1, 1, 1}},
-         });
+         {{0, Texts, {}, "||"},
+          {0, Switches, {0, 0, 0, 0, 0, 0, 0, 0, 0}},
+          {60, PanelA, {1, 180, 800.9997f, 6, -5, 1, 1, 1, 1}},
+          {91, Slot1, {1, 104.842f, 189, 0, 0, 0, 0.01333275f}, kLine1},
+          {235, PanelB, {1, 399.6f, 806.6669f, 13, -5, 1, 1, 1, 1}},
+          {330, Slot1, {1, 104.842f, 189, 0, 0, 0, 0.5999867f}, kLine1},
+          {398, PanelB, {21, 519.6f, 786.6669f, 1.000007f, -5, 1, 1, 1, 1}}});
     play(1, 1024, 601,
-         {
-             {0, PanelB, {1, 400.266f, 0, 0, -5, 1, 1, 1, 1}},
-             {83, Slot1, {1, 216.842f, 189.4f, 0, 0, 0, 0}, kLine1},
-             {83, Slot2, {1, 320.2141f, 240.4f, 0, 0, 0, 0}, kLine2},
-             {244, Slot3, {1.5f, 274.247f, 426.366f, 0, 0, 0, 0.06666422f}, kAccepted},
-         });
-}
-
-TEST(Scene2, CubesCloseInUnderTheTitleAndTheFountainRuns) {
+         {{0, PanelB, {1, 400.266f, 0, 0, -5, 1, 1, 1, 1}},
+          {83, Slot1, {1, 216.842f, 189.4f, 0, 0, 0, 0}, kLine1},
+          {83, Slot2, {1, 320.2141f, 240.4f, 0, 0, 0, 0}, kLine2},
+          {244, Slot3, {1.5f, 274.247f, 426.366f, 0, 0, 0, 0.06666422f}, kAccepted}});
+    // Scene 2: the cubes close in under the title and the fountain runs.
     play(2, 800, 600,
-         {
-             {0, PanelA, {1, 660, 800, 120, -5, 1, 1, 1, 0.85f}},
-             {0, PanelB, {0, 0, 0, 0, 0, 1, 1, 1, 1}},
-             {0, Texts, {}, "||"},
-             {0, BoxA, {1, -22, 0, 0, 0, 0, 0}},
-             {0, BoxB, {1, 22, 0, 0, 0, 0, 0}},
-             {0, EmitterA, {0, 0, 0, 0, 0, 0, 0, 0}},
-             {0, Switches, {1, 1, 0, 0, 0, 0, 0, 0, 0}},
-             {1, BoxB, {1, 0, 0, 11.97167f, 0, 0, -1.666667f}},
-             {1, Camera, {10, 0, 0, 0, 0, 0}},
-             {1, Slot1, {}, ""},
-             {61, PanelA, {1, 655, 800, 120, -5, 1, 1, 1, 0.85f}},
-             {102, Slot1, {1.25f, 66.36441f, 476, 0, 0, 0, 0.6999991f}, kCubes},
-             // Half-way in: the cubes close in at a steady rate until 5.
-             {240, BoxA, {1, 0, 0, -5.200006f, 0, 0, 399.9997f}},
-             {300, BoxA, {1, 0, 0, -3.5f, 0, 0, 500.001f}},
-             {300, EmitterA, {1, 2, -6.479461f, 10.99998f, 0.1418359f, 0, 0, 0}},
-             {360, Slot1, {1.25f, 66.36441f, 481, 0, 0, 0, 0.7999813f}, kCubes},
-             {390, PanelA, {1, 600, 800, 120, -5, 1, 1, 1, 0.85f}},
-             {480, Camera, {9.999892f, 0, 0, -6, 0, 0}},
-             {600, Camera, {5.666625f, 0, 0, -6, 0, 0}},
-             {720, EmitterA, {1, 227, -6.268291f, -2.124979f, 0.4219239f, 0, 0, 0}},
-             {800, EmitterA, {1, 82, -5.653036f, -4.624941f, 0.3600219f, 0, 0, 0}},
-         });
-    play(2, 1024, 601,
-         {
-             {1, BoxA, {1, 0, 0, -13.16767f, 0, 0, 1.666667f}},
-             {103, Slot1, {1.25f, 178.3644f, 476.85f, 0, 0, 0, 0.7166657f}, kCubes},
-         });
-}
-
-TEST(Scene3, FieldRollsUnderTheOrbitWithThreeFountains) {
+         {{0, PanelB, {0, 0, 0, 0, 0, 1, 1, 1, 1}},
+          {0, Texts, {}, "||"},
+          {0, BoxA, {1, -22, 0, 0, 0, 0, 0}},
+          {0, BoxB, {1, 22, 0, 0, 0, 0, 0}},
+          {0, Switches, {1, 1, 0, 0, 0, 0, 0, 0, 0}},
+          {1, Camera, {10, 0, 0, 0, 0, 0}},
+          {61, PanelA, {1, 655, 800, 120, -5, 1, 1, 1, 0.85f}},
+          {102, Slot1, {1.25f, 66.36441f, 476, 0, 0, 0, 0.6999991f}, kCubes},
+          // Half-way in: the cubes close in at a steady rate until 5.
+          {240, BoxA, {1, 0, 0, -5.200006f, 0, 0, 399.9997f}},
+          {300, EmitterA, {1, 2, -6.479461f, 10.99998f, 0.1418359f, 0, 0, 0}},
+          {360, Slot1, {1.25f, 66.36441f, 481, 0, 0, 0, 0.7999813f}, kCubes},
+          {390, PanelA, {1, 600, 800, 120, -5, 1, 1, 1, 0.85f}},
+          {600, Camera, {5.666625f, 0, 0, -6, 0, 0}},
+          {800, EmitterA, {1, 82, -5.653036f, -4.624941f, 0.3600219f, 0, 0, 0}}});
+    play(2, 1024, 601, {{1, BoxA, {1, 0, 0, -13.16767f, 0, 0, 1.666667f}}});
+    // Scene 3: the field rolls under the orbit with three fountains.
     play(3, 800, 600,
-         {
-             {0, Texts, {}, "||"},
-             {0, Camera, {11, 5, 0, 0, 12, 0}},
-             {0, EmitterA, {1, 0, -5.503628f, -5.90617f, 0.06012539f, 0, -1.5f, 0}},
-             {0, Switches, {0, 0, 1, 0, 0, 0, 1, 1, 1}},
-             {1, FieldA, {1, 0, -1.5f, 0, 0.77f, 0.01666667f, 0.1284755f, 0.14286f, 0.107145f}},
-             {60, Camera, {10.82902f, 5, 1.360721f, 0, 6.000002f, 0}},
-             {60, FieldA, {1, 0, -1.5f, 0, 0.77f, 0.9999997f, 0.6813619f, 0.14286f, 0.107145f}},
-             // The blend into the orbit holds until 2, passed first by update 121.
-             {119, Camera, {9.686339f, 5, 5.189795f, 0, 0.1000071f, 0}},
-             {121, Camera, {9.631352f, 5, 5.313855f, 0, 0, 0}},
-             {121, EmitterA, {1, 2, -0.2827017f, -1.714586f, 0.135123f, 0, -1.5f, 0}},
-             {151, Slot1, {1.25f, 816.6667f, 33.56f, 0, 0, 0, 1}, kBillion},
-             {247, EmitterB, {1, 2, -0.2678001f, -1.714587f, 0.1626712f, 0, -1.5f, 0}},
-             {250, EmitterA, {1, 242, -1.569894f, 2.5f, -0.9532967f, 0, -1.5f, 0}},
-             {345, Slot1, {1.25f, 489.525f, 33.56f, 0, 0, 0, 0.999984f}, kBillion},
-             {360, PanelA, {472.8584f, 30, 335.475f, 68, -5, 1, 1, 1, 0.85f}},
-             {372, EmitterC, {1, 2, -0.2667779f, -1.749944f, 0.1941971f, 0, -1.5f, 0}},
-             {380, EmitterB, {1, 242, -1.76827f, 2.5f, -0.7042769f, 0, -1.5f, 0}},
-             {390, Slot1, {1.25f, 747.8579f, 33.56f, 0, 0, 0, 0.399976f}, kBillion},
-             {400, EmitterC, {1, 58, 0.06250466f, -0.7582644f, -0.1215718f, 0, -1.5f, 0}},
-             {800, EmitterB, {1, 207, -3.302286f, 2.5f, 1.159703f, 0, -1.5f, 0}},
-             {840, FieldA, {1, 0, -1.5f, 0, 0.77f, 13.99996f, 1.988525f, 0.14286f, 0.107145f}},
-             {900, FieldA, {1, 0, -1.5f, 0, 0.77f, 14.99994f, 0.9747095f, 0.14286f, 0.107145f}},
-             {900, EmitterC, {1, 76, -3.499967f, 2.5f, 0.01528967f, 0, -1.5f, 0}},
-         });
-    play(3, 1024, 601,
-         {
-             {151, PanelA, {1015.667f, 30.05f, 335.475f, 68, -5, 1, 1, 1, 0.85f}},
-             {151, Slot1, {1.25f, 1040.667f, 33.61594f, 0, 0, 0, 1}, kBillion},
-         });
-}
-
-TEST(Scene4, CameraSpiralsInAndTheFieldFades) {
+         {{0, Texts, {}, "||"},
+          {0, Camera, {11, 5, 0, 0, 12, 0}},
+          {0, Switches, {0, 0, 1, 0, 0, 0, 1, 1, 1}},
+          {1, FieldA, {1, 0, -1.5f, 0, 0.77f, 0.01666667f, 0.1284755f, 0.14286f, 0.107145f}},
+          {60, Camera, {10.82902f, 5, 1.360721f, 0, 6.000002f, 0}},
+          // The blend into the orbit holds until 2, passed first by update 121.
+          {121, Camera, {9.631352f, 5, 5.313855f, 0, 0, 0}},
+          {247, EmitterB, {1, 2, -0.2678001f, -1.714587f, 0.1626712f, 0, -1.5f, 0}},
+          {250, EmitterA, {1, 242, -1.569894f, 2.5f, -0.9532967f, 0, -1.5f, 0}},
+          {360, PanelA, {472.8584f, 30, 335.475f, 68, -5, 1, 1, 1, 0.85f}},
+          {372, EmitterC, {1, 2, -0.2667779f, -1.749944f, 0.1941971f, 0, -1.5f, 0}},
+          {390, Slot1, {1.25f, 747.8579f, 33.56f, 0, 0, 0, 0.399976f}, kBillion},
+          {840, FieldA, {1, 0, -1.5f, 0, 0.77f, 13.99996f, 1.988525f, 0.14286f, 0.107145f}},
+          {900, EmitterC, {1, 76, -3.499967f, 2.5f, 0.01528967f, 0, -1.5f, 0}}});
+    play(3, 1024, 601, {{151, Slot1, {1.25f, 1040.667f, 33.61594f, 0, 0, 0, 1}, kBillion}});
+    // Scene 4: the camera spirals in and the field fades.
     play(4, 800, 600,
-         {
-             {0, Texts, {}, "||"},
-             {0, Switches, {0, 0, 1, 0, 0, 0, 0, 0, 0}},
-             {0, EmitterA, {0, 0, -1.06314f, 2.5f, -3.334626f, 0, -1.5f, 0}},
-             {1, Camera, {-7.155332f, 5, -8.354713f, 0, 0, 0}},
-             {126, FieldA, {1, 0, -1.5f, 0, 0.77f, 2.099999f, 1.624958f, 0.14286f, 0.107145f}},
-             // Either side of the spiral's start (6), the fade's (7.75) and the descent's (8),
-             // first passed by updates 360, 465 and 480.
-             {359, Camera, {7.763008f, 5, -7.793312f, 0, 0, 0}},
-             {360, Camera, {7.794571f, 5, -7.760062f, 0, 0, 0}},
-             {361, Camera, {7.783354f, 5, -7.684587f, 0, 0, 0}},
-             {464, FieldA, {1, 0, -1.5f, 0, 0.77f, 7.73338f, 1.997164f, 0.14286f, 0.107145f}},
-             {465, FieldA, {1, 0, -1.5f, 0, 0.7699712f, 7.750047f, 1.980872f, 0.14286f, 0.107145f}},
-             {466, FieldA, {1, 0, -1.5f, 0, 0.7597044f, 7.766714f, 1.95014f, 0.14286f, 0.107145f}},
-             {479, Camera, {3.57441f, 5, -1.056301f, 0, 0, 0}},
-             {480, Camera, {3.52011f, 4.999752f, -1.024327f, 0, 0, 0}},
-             {481, Camera, {3.465606f, 4.91642f, -0.9928227f, 0, 0, 0}},
-             {500, Camera, {2.395396f, 3.333111f, -0.4851739f, 0, 0, 0}},
-             {500, FieldA, {1, 0, -1.5f, 0, 0.4106392f, 8.333378f, 1.991382f, 0.14286f, 0.107145f}},
-         });
-}
-
-TEST(Scene5, CreditsSettleOnThePanelAndTheRoomFades) {
+         {{0, Texts, {}, "||"},
+          {0, Switches, {0, 0, 1, 0, 0, 0, 0, 0, 0}},
+          {0, EmitterA, {0, 0, -1.06314f, 2.5f, -3.334626f, 0, -1.5f, 0}},
+          {126, FieldA, {1, 0, -1.5f, 0, 0.77f, 2.099999f, 1.624958f, 0.14286f, 0.107145f}},
+          // An update after the spiral's start (6), the fade's (7.75) and the descent's (8) are
+          // first passed, by updates 360, 465 and 480.
+          {361, Camera, {7.783354f, 5, -7.684587f, 0, 0, 0}},
+          {466, FieldA, {1, 0, -1.5f, 0, 0.7597044f, 7.766714f, 1.95014f, 0.14286f, 0.107145f}},
+          {481, Camera, {3.465606f, 4.91642f, -0.9928227f, 0, 0, 0}}});
+    // Scene 5: the credits settle on the panel and the room fades.
     play(5, 800, 600,
-         {
-             {0, Texts, {}, "||"},
-             {0, Switches, {0, 0, 0, 1, 1, 1, 0, 0, 0}},
-             {0, Brightness, {-0.000021149f, 0, 0, 0}},
-             {1, Camera, {-6, 4, -4, 6, 0, 6}},
-             {1, FieldC, {1, 0, 0, 0, 0.008333334f, 0.01666667f, 1.090657f, 1, 0.9474667f}},
-             {91, PanelA, {-792.6667f, 450, 800, 156, -5, 1, 1, 1, 0.85f}},
-             {260, Slot1, {1.25f, 30, 459, 0, 0, 0, 1}, "Motivated 2wAD"},
-             {400, Slot1, {1.25f, 30, 459, 0, 0, 0, 0.586641f}, "Motivated By :"},
-             {400, Slot2, {1.5f, 305.4665f, 498.1f, 0, 0, 0, 0.586641f}, "Rulvo, Sefira, Dovak"},
-             {470, Slot2, {1.5f, 593.8415f, 498.1f, 0, 0, 0, 1}, "MiAjR#X"},
-             {600, Slot1, {1.25f, 30, 459, 0, 0, 0, 0.3999847f}, "Music and Sound :"},
-             {600, Slot2, {1.5f, 593.8415f, 498.1f, 0, 0, 0, 0.3999847f}, "Missing"},
-             {640, Slot1, {2.5f, 235.545f, 459, 0, 0, 0, 1}, "Ts./fJy"},
-             {641, Slot1, {2.5f, 235.545f, 459, 0, 0, 0, 1}, "T$?m(7f"}, // 1.83 characters settled
-             {840, Slot1, {2.5f, 235.545f, 459, 0, 0, 0, 0.4000335f}, "THE END"},
-             // Either side of the room's fade (15), first passed by update 901.
-             {899, Brightness, {-0.000021149f, 0.7999996f, 0.7999996f, 0.7999996f}},
-             {900, PanelA, {220, 450, 800, 156, -5, 1, 1, 1, 0.85f}},
-             {900, FieldB, {1, 0, -1.5f, 0, 0.7999996f, 14.99994f, 0.1115323f, 1, 0.922034f}},
-             {902, Brightness, {-0.000021149f, 0.7946759f, 0.7946759f, 0.7946759f}},
-             {1000, PanelA, {806.6661f, 450, 800, 156, -5, 1, 1, 1, 0.85f}},
-             {1000, FieldB, {1, 0, -1.5f, 0, 0.5333466f, 16.66658f, 1.47873f, 1, 0.7955614f}},
-         });
+         {{0, Texts, {}, "||"},
+          {0, Switches, {0, 0, 0, 1, 1, 1, 0, 0, 0}},
+          {0, Brightness, {-0.000021149f, 0, 0, 0}},
+          {1, Camera, {-6, 4, -4, 6, 0, 6}},
+          {1, FieldC, {1, 0, 0, 0, 0.008333334f, 0.01666667f, 1.090657f, 1, 0.9474667f}},
+          {400, Slot1, {1.25f, 30, 459, 0, 0, 0, 0.586641f}, "Motivated By :"},
+          {400, Slot2, {1.5f, 305.4665f, 498.1f, 0, 0, 0, 0.586641f}, "Rulvo, Sefira, Dovak"},
+          {600, Slot1, {1.25f, 30, 459, 0, 0, 0, 0.3999847f}, "Music and Sound :"},
+          {600, Slot2, {1.5f, 593.8415f, 498.1f, 0, 0, 0, 0.3999847f}, "Missing"},
+          {641, Slot1, {2.5f, 235.545f, 459, 0, 0, 0, 1}, "T$?m(7f"}, // 1.83 characters settled
+          {840, Slot1, {2.5f, 235.545f, 459, 0, 0, 0, 0.4000335f}, "THE END"},
+          // Either side of the room's fade (15), first passed by update 901.
+          {899, Brightness, {-0.000021149f, 0.7999996f, 0.7999996f, 0.7999996f}},
+          {900, PanelA, {220, 450, 800, 156, -5, 1, 1, 1, 0.85f}},
+          {902, Brightness, {-0.000021149f, 0.7946759f, 0.7946759f, 0.7946759f}},
+          {1000, FieldB, {1, 0, -1.5f, 0, 0.5333466f, 16.66658f, 1.47873f, 1, 0.7955614f}}});
     play(5, 1024, 601,
-         {
-             {91, PanelA, {-1014.613f, 450.75f, 1024, 156.26f, -5, 1, 1, 1, 0.85f}},
-             {260, Slot1, {1.25f, 30, 459.85f, 0, 0, 0, 1}, "Motivated 2wAD"},
-         });
+         {{91, PanelA, {-1014.613f, 450.75f, 1024, 156.26f, -5, 1, 1, 1, 0.85f}},
+          {260, Slot1, {1.25f, 30, 459.85f, 0, 0, 0, 1}, "Motivated 2wAD"}});
 }
 } // namespace

@@ -3,18 +3,11 @@
 // start-up (all resources created, captions added), made by gl_main.cpp before any test runs.
 
 #include <cstdint>
-#include <vector>
 
 inline constexpr int32_t kHarnessWidth = 800;
 inline constexpr int32_t kHarnessHeight = 600;
-
-// A frame read back from the back buffer: RGBA, kHarnessWidth x kHarnessHeight, top row first.
-using Frame = std::vector<uint8_t>;
 
 // Everything off or empty: boxes (box A at the origin, unturned) and fields invisible, emitters off
 // and empty, panels of no size and alpha 0, every caption empty; camera at (0, 0, 5) looking at the
 // origin with the up vector the start-up gave it; the screen size of the window.
 void harnessClearScene();
-
-// composeFrame, read the back buffer, then swap.
-Frame harnessCompose();

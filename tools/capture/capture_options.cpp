@@ -100,9 +100,10 @@ bool frameListParse(const char* text, std::vector<FrameRange>& ranges, std::stri
         if (*text == '\0') {
             return true;
         }
-        if (*text++ != ',') {
-            break;
+        if (*text != ',') {
+            break; // left on the character that does not belong, which the reason looks at
         }
+        ++text;
     }
     if (*text >= '0' && *text <= '9') { // digitsRead stopped inside a number: past the limit
         error = std::string("the frame list \"") + start + "\" passes the last frame, " +
