@@ -11,8 +11,10 @@
 #include <algorithm>
 #include <cmath>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
@@ -53,9 +55,8 @@ std::string readFile(const std::string& path) {
     return {std::istreambuf_iterator<char>(file), {}};
 }
 
-std::string oneLine(const std::string& path) {
-    const std::string text = readFile(path);
-    return std::count(text.begin(), text.end(), '\n') == 1 && text.back() == '\n' ? text : "";
+bool oneLineStarting(const std::string& text, const std::string& start) {
+    return text.starts_with(start) && std::ranges::count(text, '\n') == 1 && text.ends_with('\n');
 }
 
 std::string freshDir(const std::string& name) {
@@ -89,7 +90,7 @@ std::string videoProbe(const std::string& path, const std::string& entries) {
     shellRun("ffprobe -v error -count_frames -select_streams v:0 -show_entries " + entries +
                  " -of csv=p=0 '" + path + "'",
              out);
-    return out;
+    return std::regex_replace(out, std::regex(",*\n+"), "\n"); // a subsection's empty places
 }
 
 std::string videoRgb(const std::string& path, bool yuv) {
@@ -131,17 +132,16 @@ Picture pngRead(const std::string& path) {
 
 PictureDifference pictureCompare(const Picture& a, const Picture& b, int tolerance) {
     PictureDifference difference;
-    long same = 0, within = 0;
+    long within = 0, sum = 0;
     for (size_t i = 0; i < a.rgb.size() && a.rgb.size() == b.rgb.size(); i += 3) {
         const auto d = [&](size_t c) { return std::abs(a.rgb[i + c] - b.rgb[i + c]); };
         const int worst = std::max({d(0), d(1), d(2)});
-        same += worst == 0;
         within += worst <= tolerance;
+        sum += d(0) + d(1) + d(2);
         difference.largest = std::max(difference.largest, worst);
     }
-    const double pixels = std::max<size_t>(a.rgb.size() / 3, 1);
-    difference.same = same / pixels;
-    difference.within = within / pixels;
+    difference.within = within / std::max(a.rgb.size() / 3.0, 1.0);
+    difference.mean = a.rgb.size() == b.rgb.size() ? sum / std::max(a.rgb.size() * 1.0, 1.0) : 255;
     return difference;
 }
 
@@ -149,6 +149,23 @@ Picture stillRead(const std::string& dir, int32_t frame) {
     char name[32];
     std::snprintf(name, sizeof name, "/frame-%06d.png", frame);
     return pngRead(dir + name);
+}
+
+int frameMatch(const Picture& picture, int first, int last) {
+    const std::string dir = freshDir("kiru-frame-match");
+    std::string out;
+    shellRun(kNoDisplay + kCapture + "--size " + std::to_string(picture.width) + "x" +
+                 std::to_string(picture.height) + " --frames " + std::to_string(first) + "-" +
+                 std::to_string(last) + " --out " + dir,
+             out);
+    std::vector<std::pair<double, int>> distances{{255, -1}, {255, -1}}; // mean, frame
+    for (int frame = first; frame <= last; ++frame) {
+        distances.push_back({pictureCompare(picture, stillRead(dir, frame), 0).mean, frame});
+    }
+    std::sort(distances.begin(), distances.end());
+    std::printf("closest frame %d at %.3f/255 on average, then frame %d at %.3f/255\n",
+                distances[0].second, distances[0].first, distances[1].second, distances[1].first);
+    return distances[0].first < 1.0 && distances[1].first >= 1.0 ? distances[0].second : -1;
 }
 
 XDisplay xOpen(const char* name) {
@@ -169,6 +186,8 @@ std::vector<unsigned long> windowProperty(Display* x, Window window, const char*
     return values;
 }
 
+namespace {
+
 Window windowSearch(Display* x, Window parent, const std::function<bool(Window)>& is, int depth) {
     Window root = 0, up = 0, *children = nullptr, found = 0;
     unsigned int count = 0;
@@ -185,6 +204,8 @@ Window windowSearch(Display* x, Window parent, const std::function<bool(Window)>
     XFree(children);
     return found;
 }
+
+} // namespace
 
 Window windowFind(Display* x, const std::function<bool(Window)>& is) {
     Window found = 0;
