@@ -93,27 +93,20 @@ std::string videoProbe(const std::string& path, const std::string& entries) {
     return std::regex_replace(out, std::regex(",*\n+"), "\n"); // a subsection's empty places
 }
 
-std::string videoRgb(const std::string& path, bool yuv) {
-    const std::string out = freshDir("kiru-video.rgb");
-    const std::string scale =
-        yuv ? "-vf scale=in_color_matrix=bt709:in_range=tv:out_range=pc,format=rgb24 " : "";
+std::vector<Picture> videoFrames(const std::string& path, bool yuv, int32_t width, int32_t height) {
+    const std::string file = freshDir("kiru-video.rgb");
     std::string log;
-    shellRun("ffmpeg -v error -i '" + path + "' " + scale + "-pix_fmt rgb24 -f rawvideo -y " + out,
-             log);
-    return readFile(out);
-}
-
-double videoPsnr(const std::string& rgb, size_t k, const Picture& still) {
-    const size_t size = still.rgb.size();
-    if (size == 0 || rgb.size() < (k + 1) * size) {
-        return 0;
+    shellRun(
+        "ffmpeg -v error -i '" + path + "' " +
+            (yuv ? "-vf scale=in_color_matrix=bt709:in_range=tv:out_range=pc,format=rgb24 " : "") +
+            "-pix_fmt rgb24 -f rawvideo -y " + file,
+        log);
+    const std::string rgb = readFile(file);
+    std::vector<Picture> frames;
+    for (size_t at = 0, size = width * height * 3; at + size <= rgb.size(); at += size) {
+        frames.push_back({width, height, {rgb.begin() + at, rgb.begin() + at + size}});
     }
-    double sum = 0.0;
-    for (size_t i = 0; i < size; ++i) {
-        const int error = static_cast<uint8_t>(rgb[k * size + i]) - still.rgb[i];
-        sum += error * error;
-    }
-    return 10 * std::log10(255.0 * 255 * size / std::max(sum, 1.0));
+    return frames;
 }
 
 Picture pngRead(const std::string& path) {
@@ -131,17 +124,22 @@ Picture pngRead(const std::string& path) {
 }
 
 PictureDifference pictureCompare(const Picture& a, const Picture& b, int tolerance) {
+    if (a.rgb.size() != b.rgb.size() || a.rgb.empty()) {
+        return {};
+    }
     PictureDifference difference;
-    long within = 0, sum = 0;
-    for (size_t i = 0; i < a.rgb.size() && a.rgb.size() == b.rgb.size(); i += 3) {
+    double within = 0, sum = 0, squares = 0;
+    for (size_t i = 0; i < a.rgb.size(); i += 3) {
         const auto d = [&](size_t c) { return std::abs(a.rgb[i + c] - b.rgb[i + c]); };
         const int worst = std::max({d(0), d(1), d(2)});
         within += worst <= tolerance;
         sum += d(0) + d(1) + d(2);
+        squares += d(0) * d(0) + d(1) * d(1) + d(2) * d(2);
         difference.largest = std::max(difference.largest, worst);
     }
-    difference.within = within / std::max(a.rgb.size() / 3.0, 1.0);
-    difference.mean = a.rgb.size() == b.rgb.size() ? sum / std::max(a.rgb.size() * 1.0, 1.0) : 255;
+    difference.within = within / (a.rgb.size() / 3);
+    difference.mean = sum / a.rgb.size();
+    difference.psnr = 10 * std::log10(255.0 * 255 * a.rgb.size() / std::max(squares, 1.0));
     return difference;
 }
 

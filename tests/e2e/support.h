@@ -48,13 +48,15 @@ struct Picture {
     std::vector<uint8_t> rgb;
     bool operator==(const Picture&) const = default;
 };
-// How two pictures of one size differ, pixel by pixel, by the largest difference of the three
-// channels: the share of the pixels within the tolerance and the largest difference; and the mean
-// difference of all channels (in 1/255; 255 for pictures of different sizes).
+// How two pictures of one size differ: by the largest difference of a pixel's three channels, the
+// share of the pixels within the tolerance and the largest difference; over all channels, the mean
+// difference (in 1/255) and the peak signal-to-noise ratio (in dB). As far as can be for pictures
+// of different sizes or none.
 struct PictureDifference {
     double within = 0;
-    int largest = 0;
+    int largest = 255;
     double mean = 255;
+    double psnr = 0;
 };
 PictureDifference pictureCompare(const Picture& a, const Picture& b, int tolerance);
 // A PNG of any pixel format; empty when it cannot be read.
@@ -68,12 +70,8 @@ int frameMatch(const Picture& picture, int first, int last);
 // What ffprobe finds in a video's first stream (entries as -show_entries takes them), counting
 // its frames: a line of comma-separated values for each section, its subsections left out.
 std::string videoProbe(const std::string& path, const std::string& entries);
-// A video's frames as RGB rows, one after the other; a YUV one turned back by BT.709's
-// limited-range matrix.
-std::string videoRgb(const std::string& path, bool yuv);
-// The peak signal-to-noise ratio in dB of frame k of such frames against a still of their size;
-// 0 when the frames end before it.
-double videoPsnr(const std::string& rgb, size_t k, const Picture& still);
+// A video's frames of the given size; a YUV one turned back by BT.709's limited-range matrix.
+std::vector<Picture> videoFrames(const std::string& path, bool yuv, int32_t width, int32_t height);
 
 // A connection that ignores X errors: a window that goes away while it is searched gives
 // BadWindow, and the default handler would end the test process.
