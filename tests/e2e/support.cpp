@@ -3,7 +3,6 @@
 
 #include "support.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
@@ -205,17 +204,20 @@ Window windowSearch(Display* x, Window parent, const std::function<bool(Window)>
 
 } // namespace
 
-Window windowFind(Display* x, const std::function<bool(Window)>& is) {
+Window windowFind(Display* x, const std::string& program, const std::string& state) {
+    const auto is = [&](Window window) {
+        XClassHint hint{};
+        XGetClassHint(x, window, &hint);
+        const bool is = (program.empty() || (hint.res_class && program == hint.res_class)) &&
+                        std::regex_match(windowState(x, window), std::regex(state));
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+        return is;
+    };
     Window found = 0;
     waitUntil([&] { return (found = windowSearch(x, DefaultRootWindow(x), is, 3)) != 0; },
               std::chrono::seconds(60));
     return found;
-}
-
-Window windowFind(Display* x, pid_t pid) {
-    const std::vector<unsigned long> want{static_cast<unsigned long>(pid)};
-    return windowFind(
-        x, [&](Window w) { return windowProperty(x, w, "_NET_WM_PID", XA_CARDINAL) == want; });
 }
 
 std::string windowState(Display* x, Window window) {

@@ -79,11 +79,11 @@ using XDisplay = std::unique_ptr<Display, int (*)(Display*)>;
 XDisplay xOpen(const char* name = nullptr);
 // The 32-bit items of a window's property of the given type (at most 16); none if it has none.
 std::vector<unsigned long> windowProperty(Display* x, Window window, const char* name, Atom type);
-// A viewable window for which is(window) holds, searched for up to 60 s from the root, also
-// inside a window manager's frames; 0 if none.
-Window windowFind(Display* x, const std::function<bool(Window)>& is);
-// The window whose _NET_WM_PID is pid.
-Window windowFind(Display* x, pid_t pid);
+// A viewable window of the program (its class: a program's file name, also a Windows program's
+// under Wine, whose _NET_WM_PID may name a Wine process; any for "") whose "WIDTHxHEIGHT TITLE"
+// matches state, searched for up to 60 s from the root, also inside a window manager's frames; 0
+// if none.
+Window windowFind(Display* x, const std::string& program, const std::string& state = ".*");
 // "WIDTHxHEIGHT TITLE".
 std::string windowState(Display* x, Window window);
 // A key pressed in the window, or with NoSymbol the close a window manager sends when the user

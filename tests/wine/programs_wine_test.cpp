@@ -1,17 +1,13 @@
 // The Windows build's programs (build-windows/*.exe) under Wine on the test display: a start and a
 // clean end, a frame of each scene as the native capture writes it, a start-up failure told on
-// standard error and in a message box, and the manifest each carries. Wine names a program's
-// windows' class after its .exe (_NET_WM_PID may name a Wine process), so windows are found by
-// class and title.
+// standard error and in a message box, and the manifest each carries.
 #include <gtest/gtest.h>
 
-#include <X11/Xutil.h>
 #include <X11/keysym.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <regex>
 
 #include "support.h"
 
@@ -20,21 +16,6 @@ namespace {
 using namespace std::chrono_literals;
 
 const std::string kWine = "exec '" KIRU_SOURCE_DIR "/scripts/wine.sh' '" KIRU_WINDOWS_BUILD_DIR "/";
-
-// A window of class exe whose "WIDTHxHEIGHT TITLE" matches state; 0 if none appears in time.
-Window windowOf(Display* x, const std::string& exe, const std::string& state) {
-    return windowFind(x, [&](Window window) {
-        XClassHint hint{};
-        if (XGetClassHint(x, window, &hint) == 0) {
-            return false;
-        }
-        const bool is =
-            exe == hint.res_class && std::regex_match(windowState(x, window), std::regex(state));
-        XFree(hint.res_name);
-        XFree(hint.res_class);
-        return is;
-    });
-}
 
 // The title shows the frame rate from frame 16 on, measured with Windows' own counter: kiru.exe's
 // 16 ms sleep keeps it at about 62.5 or less, and a software-drawn 640 x 480 frame takes far less
@@ -47,7 +28,7 @@ TEST(WinePrograms, StartAndEndWithStatusZero) {
     for (const auto& [exe, key] :
          {std::pair<std::string, KeySym>{"kiru.exe", XK_Escape}, {"kiru-realtime.exe", NoSymbol}}) {
         const pid_t pid = spawn(kWine + exe + "' 640 480 0");
-        const Window window = windowOf(x.get(), exe, R"(640x480 KIRU: (\d+\.\d\d|inf))");
+        const Window window = windowFind(x.get(), exe, R"(640x480 KIRU: (\d+\.\d\d|inf))");
         const std::string state = windowState(x.get(), window);
         const double rate = std::atof(state.c_str() + state.find(':') + 1);
         EXPECT_TRUE(window != 0 && (exe != "kiru.exe" || (rate >= 1.0 && rate <= 64.0))) << state;
@@ -88,7 +69,7 @@ TEST(WinePrograms, AFailureIsOneLineOnStandardErrorAndAMessageBox) {
                                 (box ? "" : "export KIRU_NO_MESSAGE_BOX=1; ") + kWine +
                                 "kiru.exe' 640 480 0 2>'" + errors + "'");
         if (box) {
-            const Window window = windowOf(x.get(), "kiru.exe", R"(\d+x\d+ kiru)");
+            const Window window = windowFind(x.get(), "kiru.exe", R"(\d+x\d+ kiru)");
             EXPECT_NE(window, 0u) << "no message box appeared";
             windowEnd(x.get(), window, XK_Return);
         }
