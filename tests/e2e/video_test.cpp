@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <regex>
 #include <string>
+#include <thread>
 
 #include "support.h"
 
@@ -19,14 +20,23 @@ constexpr int kFirst = 1300;
 constexpr int kCount = 101;
 const std::string kFrames = " --size 160x120 --frames 1300-1400";
 
-// Each frame's "key,pts": a key frame at 0, 30, 60 and 90 and nowhere else, and frame n at n/60 s
-// in the stream's ticks of 1/rate s, to the nearest one.
-std::string keysAndTimes(double rate) {
+// Each frame's "key,pts,type" as a pattern: a key frame (I) at 0, 30, 60 and 90 and nowhere else,
+// each after a P-frame (a closed group of pictures: no B-frame before it refers to it), and frame
+// n at n/60 s in the stream's ticks of 1/rate s, to the nearest one.
+std::regex framesPattern(double rate) {
     std::string text;
     for (int n = 0; n < kCount; ++n) {
-        text += (n % 30 == 0 ? "1," : "0,") + std::to_string(std::lround(n * rate / 60)) + "\n";
+        text += (n % 30 == 0 ? "1," : "0,") + std::to_string(std::lround(n * rate / 60)) +
+                (n % 30 == 0    ? ",I\n"
+                 : n % 30 == 29 ? ",P\n"
+                                : ",[PB]\n");
     }
-    return text;
+    return std::regex(text);
+}
+
+// Whether the video's frames are those of framesPattern(rate).
+bool framesMatch(const std::string& path, double rate) {
+    return std::regex_match(videoProbe(path, "frame=key_frame,pts,pict_type"), framesPattern(rate));
 }
 
 // An MP4 as site upload guides ask: the index (moov) before the frames (mdat), no edit list,
@@ -40,7 +50,7 @@ void mp4Check(const std::string& path) {
     EXPECT_EQ(videoProbe(path, "stream=codec_name,profile,pix_fmt,color_range,color_space,"
                                "r_frame_rate,time_base,start_time,nb_read_frames"),
               "h264,High,yuv420p,tv,bt709,60/1,1/60,0.000000,101\n");
-    EXPECT_EQ(videoProbe(path, "frame=key_frame,pts"), keysAndTimes(60));
+    EXPECT_TRUE(framesMatch(path, 60)) << videoProbe(path, "frame=key_frame,pts,pict_type");
 }
 
 // Every decoded frame against its still in dir: the lossless master's equal to it, the others'
@@ -71,7 +81,7 @@ TEST(Video, EachEndingWritesItsFormatWithEveryFrame) {
     EXPECT_EQ(videoProbe(dir + "/v.webm",
                          "stream=codec_name,pix_fmt,color_space,r_frame_rate,nb_read_frames"),
               "vp9,yuv420p,bt709,60/1,101\n");
-    EXPECT_EQ(videoProbe(dir + "/v.webm", "frame=key_frame,pts"), keysAndTimes(1000));
+    EXPECT_TRUE(framesMatch(dir + "/v.webm", 1000));
     EXPECT_EQ(videoProbe(dir + "/v.mkv", "stream=codec_name,pix_fmt,r_frame_rate,nb_read_frames"),
               "ffv1,bgr0,60/1,101\n");
     for (const auto& [video, psnr] : {std::pair{"/v.mkv", 0}, {"/v.mp4", 35}, {"/v.webm", 30}}) {
@@ -82,7 +92,7 @@ TEST(Video, EachEndingWritesItsFormatWithEveryFrame) {
 // The same frames rendered as three jobs and joined without encoding again make the video of a
 // single run (the ranges start on key frames), and the jobs' stills are the single run's; nothing
 // of the jobs' own is left. A job's refusal is the farm's: its one line and status 2, and nothing
-// is written.
+// is written; so is the farm's own.
 TEST(Video, AFarmOfThreeJobsJoinsTheVideoOfOneRun) {
     std::string out;
     if (shellRun("command -v parallel", out) != 0) {
@@ -103,6 +113,8 @@ TEST(Video, AFarmOfThreeJobsJoinsTheVideoOfOneRun) {
     EXPECT_EQ(shellRun("diff -r " + dir + "/single " + dir + "/stills", out), 0) << out;
     EXPECT_EQ(shellRun(farm + "/bad.mp4 --crf 52", out), 2);
     EXPECT_EQ(out, "kiru-capture: --crf takes 0 to 51 for .mp4, not 52\n");
+    EXPECT_EQ(shellRun("exec bash '" KIRU_FARM_PATH "' --jobs 0", out), 2);
+    EXPECT_EQ(out, "farm: --jobs takes 1 to 9999, not \"0\"\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 4);
 }
 
@@ -120,6 +132,20 @@ TEST(Video, SamplesSmoothTheEdgesAndKeepTheRest) {
         << "the video's frame is not the still's";
     const double within = pictureCompare(stillRead(dir + "/plain", 2000), smooth, 2).within;
     EXPECT_TRUE(within >= 0.8 && within <= 0.99) << within;
+}
+
+// --stats tells the listed frames' wall and processor time, which the bench reads: no more
+// processor time than the wall time on every core.
+TEST(Video, StatisticsTellTheListedFramesTimes) {
+    std::string out;
+    ASSERT_EQ(shellRun(kNoDisplay + kCapture + "--dry-run --stats --frames 780-781", out), 0)
+        << out;
+    double wall = 0, processor = 0;
+    EXPECT_EQ(
+        std::sscanf(out.c_str(), "2 frames in %lf s, %lf s of processor time\n", &wall, &processor),
+        2)
+        << out;
+    EXPECT_LE(processor, wall * std::thread::hardware_concurrency() + 0.01) << out;
 }
 
 } // namespace
