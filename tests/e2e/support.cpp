@@ -126,7 +126,7 @@ PictureDifference pictureCompare(const Picture& a, const Picture& b, int toleran
     if (a.rgb.size() != b.rgb.size() || a.rgb.empty()) {
         return {};
     }
-    PictureDifference difference;
+    PictureDifference difference{.largest = 0};
     double within = 0, sum = 0, squares = 0;
     for (size_t i = 0; i < a.rgb.size(); i += 3) {
         const auto d = [&](size_t c) { return std::abs(a.rgb[i + c] - b.rgb[i + c]); };
