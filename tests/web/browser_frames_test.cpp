@@ -59,7 +59,7 @@ TEST(BrowserFrames, EachSceneMatchesTheNativeFrameAndATooLargeCanvasSaysWhy) {
         EXPECT_TRUE(web.width == 800 && web.height == 600 && difference.within >= 0.99) << name;
     }
     const std::string dom = pageDom("frame=3&size=16384x16384", dir + "/big.png");
-    const std::string says = "kiru: this browser cannot draw 16384x16384 pixels";
+    const std::string says = "kiru: could not start: this browser cannot draw 16384x16384 pixels";
     EXPECT_NE(dom.find("<title>" + says), std::string::npos) << dom;
     EXPECT_NE(dom.find("<div id=\"status\" class=\"\">" + says), std::string::npos) << dom;
 }
