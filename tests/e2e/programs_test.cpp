@@ -124,10 +124,10 @@ const Destination kDestinations[] = {
 // Where a video or a still may go, and how a run fails: a new name or a regular file (or a link to
 // one) is replaced, only by a complete file; a folder, FIFO, device, link to nothing, read-only
 // file system or a file size limit is refused or fails with its reason, as are bad arguments
-// (status 2), a platform without OpenGL 2.0 and a failed write to standard output (status 1).
-// Every message is one line, control characters escaped. Nothing that was there before changes
-// unless the run completed, the folders a failed run made are gone, and nothing is left but whole
-// stills and completed videos.
+// (status 2), a display that is not there, a platform without OpenGL 2.0 and a failed write to
+// standard output (status 1). Every message is one line, control characters escaped. Nothing
+// that was there before changes unless the run completed, the folders a failed run made are gone,
+// and nothing is left but whole stills and completed videos, with the umask's permissions.
 class CaptureDestinations : public testing::TestWithParam<Destination> {
     void TearDown() override { waitExit(spawn("umount -l " + d + "/ro 2>/dev/null")); }
 
