@@ -3,7 +3,6 @@
 
 #include "support.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
@@ -11,8 +10,10 @@
 #include <algorithm>
 #include <cmath>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
@@ -53,9 +54,8 @@ std::string readFile(const std::string& path) {
     return {std::istreambuf_iterator<char>(file), {}};
 }
 
-std::string oneLine(const std::string& path) {
-    const std::string text = readFile(path);
-    return std::count(text.begin(), text.end(), '\n') == 1 && text.back() == '\n' ? text : "";
+bool oneLineStarting(const std::string& text, const std::string& start) {
+    return text.starts_with(start) && std::ranges::count(text, '\n') == 1 && text.ends_with('\n');
 }
 
 std::string freshDir(const std::string& name) {
@@ -89,30 +89,23 @@ std::string videoProbe(const std::string& path, const std::string& entries) {
     shellRun("ffprobe -v error -count_frames -select_streams v:0 -show_entries " + entries +
                  " -of csv=p=0 '" + path + "'",
              out);
-    return out;
+    return std::regex_replace(out, std::regex(",*\n+"), "\n"); // a subsection's empty places
 }
 
-std::string videoRgb(const std::string& path, bool yuv) {
-    const std::string out = freshDir("kiru-video.rgb");
-    const std::string scale =
-        yuv ? "-vf scale=in_color_matrix=bt709:in_range=tv:out_range=pc,format=rgb24 " : "";
+std::vector<Picture> videoFrames(const std::string& path, bool yuv, int32_t width, int32_t height) {
+    const std::string file = freshDir("kiru-video.rgb");
     std::string log;
-    shellRun("ffmpeg -v error -i '" + path + "' " + scale + "-pix_fmt rgb24 -f rawvideo -y " + out,
-             log);
-    return readFile(out);
-}
-
-double videoPsnr(const std::string& rgb, size_t k, const Picture& still) {
-    const size_t size = still.rgb.size();
-    if (size == 0 || rgb.size() < (k + 1) * size) {
-        return 0;
+    shellRun(
+        "ffmpeg -v error -i '" + path + "' " +
+            (yuv ? "-vf scale=in_color_matrix=bt709:in_range=tv:out_range=pc,format=rgb24 " : "") +
+            "-pix_fmt rgb24 -f rawvideo -y " + file,
+        log);
+    const std::string rgb = readFile(file);
+    std::vector<Picture> frames;
+    for (size_t at = 0, size = width * height * 3; at + size <= rgb.size(); at += size) {
+        frames.push_back({width, height, {rgb.begin() + at, rgb.begin() + at + size}});
     }
-    double sum = 0.0;
-    for (size_t i = 0; i < size; ++i) {
-        const int error = static_cast<uint8_t>(rgb[k * size + i]) - still.rgb[i];
-        sum += error * error;
-    }
-    return 10 * std::log10(255.0 * 255 * size / std::max(sum, 1.0));
+    return frames;
 }
 
 Picture pngRead(const std::string& path) {
@@ -130,18 +123,22 @@ Picture pngRead(const std::string& path) {
 }
 
 PictureDifference pictureCompare(const Picture& a, const Picture& b, int tolerance) {
-    PictureDifference difference;
-    long same = 0, within = 0;
-    for (size_t i = 0; i < a.rgb.size() && a.rgb.size() == b.rgb.size(); i += 3) {
+    if (a.rgb.size() != b.rgb.size() || a.rgb.empty()) {
+        return {};
+    }
+    PictureDifference difference{.largest = 0};
+    double within = 0, sum = 0, squares = 0;
+    for (size_t i = 0; i < a.rgb.size(); i += 3) {
         const auto d = [&](size_t c) { return std::abs(a.rgb[i + c] - b.rgb[i + c]); };
         const int worst = std::max({d(0), d(1), d(2)});
-        same += worst == 0;
         within += worst <= tolerance;
+        sum += d(0) + d(1) + d(2);
+        squares += d(0) * d(0) + d(1) * d(1) + d(2) * d(2);
         difference.largest = std::max(difference.largest, worst);
     }
-    const double pixels = std::max<size_t>(a.rgb.size() / 3, 1);
-    difference.same = same / pixels;
-    difference.within = within / pixels;
+    difference.within = within / (a.rgb.size() / 3);
+    difference.mean = sum / a.rgb.size();
+    difference.psnr = 10 * std::log10(255.0 * 255 * a.rgb.size() / std::max(squares, 1.0));
     return difference;
 }
 
@@ -149,6 +146,23 @@ Picture stillRead(const std::string& dir, int32_t frame) {
     char name[32];
     std::snprintf(name, sizeof name, "/frame-%06d.png", frame);
     return pngRead(dir + name);
+}
+
+int frameMatch(const Picture& picture, int first, int last) {
+    const std::string dir = freshDir("kiru-frame-match");
+    std::string out;
+    shellRun(kNoDisplay + kCapture + "--size " + std::to_string(picture.width) + "x" +
+                 std::to_string(picture.height) + " --frames " + std::to_string(first) + "-" +
+                 std::to_string(last) + " --out " + dir,
+             out);
+    std::vector<std::pair<double, int>> distances{{255, -1}, {255, -1}}; // mean, frame
+    for (int frame = first; frame <= last; ++frame) {
+        distances.push_back({pictureCompare(picture, stillRead(dir, frame), 0).mean, frame});
+    }
+    std::sort(distances.begin(), distances.end());
+    std::printf("closest frame %d at %.3f/255 on average, then frame %d at %.3f/255\n",
+                distances[0].second, distances[0].first, distances[1].second, distances[1].first);
+    return distances[0].first < 1.0 && distances[1].first >= 1.0 ? distances[0].second : -1;
 }
 
 XDisplay xOpen(const char* name) {
@@ -169,6 +183,8 @@ std::vector<unsigned long> windowProperty(Display* x, Window window, const char*
     return values;
 }
 
+namespace {
+
 Window windowSearch(Display* x, Window parent, const std::function<bool(Window)>& is, int depth) {
     Window root = 0, up = 0, *children = nullptr, found = 0;
     unsigned int count = 0;
@@ -186,17 +202,22 @@ Window windowSearch(Display* x, Window parent, const std::function<bool(Window)>
     return found;
 }
 
-Window windowFind(Display* x, const std::function<bool(Window)>& is) {
+} // namespace
+
+Window windowFind(Display* x, const std::string& program, const std::string& state) {
+    const auto is = [&](Window window) {
+        XClassHint hint{};
+        XGetClassHint(x, window, &hint);
+        const bool is = (program.empty() || (hint.res_class && program == hint.res_class)) &&
+                        std::regex_match(windowState(x, window), std::regex(state));
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+        return is;
+    };
     Window found = 0;
     waitUntil([&] { return (found = windowSearch(x, DefaultRootWindow(x), is, 3)) != 0; },
               std::chrono::seconds(60));
     return found;
-}
-
-Window windowFind(Display* x, pid_t pid) {
-    const std::vector<unsigned long> want{static_cast<unsigned long>(pid)};
-    return windowFind(
-        x, [&](Window w) { return windowProperty(x, w, "_NET_WM_PID", XA_CARDINAL) == want; });
 }
 
 std::string windowState(Display* x, Window window) {

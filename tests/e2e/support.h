@@ -20,12 +20,13 @@ bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
 int waitExit(pid_t pid, std::chrono::seconds timeout = std::chrono::seconds(60));
 
 std::string readFile(const std::string& path);
-// The file's text when it is exactly one line; "" otherwise.
-std::string oneLine(const std::string& path);
+// Whether text is exactly one line, and it begins with start.
+bool oneLineStarting(const std::string& text, const std::string& start);
 // The path of name in the test's temporary folder, with nothing there.
 std::string freshDir(const std::string& name);
-// Shell text that runs a program with no display at all.
+// Shell text that runs a program with no display at all, and that runs kiru-capture.
 inline const std::string kNoDisplay = "unset DISPLAY WAYLAND_DISPLAY; ";
+inline const std::string kCapture = "exec '" KIRU_CAPTURE_PATH "' ";
 // Runs a shell command line with its standard output and error in out; its status.
 int shellRun(const std::string& command, std::string& out,
              std::chrono::seconds timeout = std::chrono::seconds(300));
@@ -47,29 +48,30 @@ struct Picture {
     std::vector<uint8_t> rgb;
     bool operator==(const Picture&) const = default;
 };
-// How two pictures of one size differ, pixel by pixel, by the largest difference of the three
-// channels: the shares of the pixels that are the same and that are within the tolerance, and the
-// largest difference (in 1/255).
+// How two pictures of one size differ: by the largest difference of a pixel's three channels, the
+// share of the pixels within the tolerance and the largest difference; over all channels, the mean
+// difference (in 1/255) and the peak signal-to-noise ratio (in dB). As far as can be for pictures
+// of different sizes or none.
 struct PictureDifference {
-    double same = 0;
     double within = 0;
-    int largest = 0;
+    int largest = 255;
+    double mean = 255;
+    double psnr = 0;
 };
 PictureDifference pictureCompare(const Picture& a, const Picture& b, int tolerance);
 // A PNG of any pixel format; empty when it cannot be read.
 Picture pngRead(const std::string& path);
 // The still kiru-capture writes for a frame: dir/frame-NNNNNN.png.
 Picture stillRead(const std::string& dir, int32_t frame);
+// The frame among first..last whose still (kiru-capture's, with no display) the picture is: the
+// closest, when it is within 1/255 on average and the only one that is; -1 otherwise.
+int frameMatch(const Picture& picture, int first, int last);
 
 // What ffprobe finds in a video's first stream (entries as -show_entries takes them), counting
-// its frames: a line of comma-separated values for each section.
+// its frames: a line of comma-separated values for each section, its subsections left out.
 std::string videoProbe(const std::string& path, const std::string& entries);
-// A video's frames as RGB rows, one after the other; a YUV one turned back by BT.709's
-// limited-range matrix.
-std::string videoRgb(const std::string& path, bool yuv);
-// The peak signal-to-noise ratio in dB of frame k of such frames against a still of their size;
-// 0 when the frames end before it.
-double videoPsnr(const std::string& rgb, size_t k, const Picture& still);
+// A video's frames of the given size; a YUV one turned back by BT.709's limited-range matrix.
+std::vector<Picture> videoFrames(const std::string& path, bool yuv, int32_t width, int32_t height);
 
 // A connection that ignores X errors: a window that goes away while it is searched gives
 // BadWindow, and the default handler would end the test process.
@@ -77,12 +79,11 @@ using XDisplay = std::unique_ptr<Display, int (*)(Display*)>;
 XDisplay xOpen(const char* name = nullptr);
 // The 32-bit items of a window's property of the given type (at most 16); none if it has none.
 std::vector<unsigned long> windowProperty(Display* x, Window window, const char* name, Atom type);
-// A viewable window up to depth levels below parent for which is(window) holds; 0 if none.
-Window windowSearch(Display* x, Window parent, const std::function<bool(Window)>& is, int depth);
-// Searches from the root, also inside a window manager's frames, for up to 60 s; 0 if none.
-Window windowFind(Display* x, const std::function<bool(Window)>& is);
-// The window whose _NET_WM_PID is pid.
-Window windowFind(Display* x, pid_t pid);
+// A viewable window of the program (its class: a program's file name, also a Windows program's
+// under Wine, whose _NET_WM_PID may name a Wine process; any for "") whose "WIDTHxHEIGHT TITLE"
+// matches state, searched for up to 60 s from the root, also inside a window manager's frames; 0
+// if none.
+Window windowFind(Display* x, const std::string& program, const std::string& state = ".*");
 // "WIDTHxHEIGHT TITLE".
 std::string windowState(Display* x, Window window);
 // A key pressed in the window, or with NoSymbol the close a window manager sends when the user
