@@ -19,10 +19,6 @@ constexpr AVRational kFrameTime{1, 60};
 // "superfast" add about 10 ms ("veryfast" 15, "ultrafast" 9 but twice the bytes). x264 picks its
 // thread count from the cores.
 const char* const kPreset = "superfast";
-// A closed group of pictures every half second, whatever the pictures show: sites ask for it,
-// players seek to it, and the farm's segments, each starting on one, join exactly.
-constexpr int kKeyFrameInterval = 30;
-const char* const kX264Params = "keyint=30:min-keyint=30:scenecut=0:open-gop=0";
 // libvpx's speed for "good" quality: 5 of 0..8 keeps a 1080p frame within a few times the
 // render's own time on two cores; row-mt spreads each frame over the cores.
 constexpr int kVp9CpuUsed = 5;
@@ -37,20 +33,22 @@ std::string reasonOf(int code) {
 void encoderOptionsSet(const VideoFormat& format, int crf, AVCodecContext* codec,
                        AVDictionary** options) {
     const std::string encoder = format.encoder;
+    codec->gop_size = videoKeyFrameInterval(format);
+    codec->keyint_min = videoKeyFrameInterval(format);
     if (encoder == "libx264") {
-        codec->gop_size = kKeyFrameInterval;
-        codec->keyint_min = kKeyFrameInterval;
+        // Key frames where the interval puts them and nowhere else, each group closed.
+        const std::string interval = std::to_string(kKeyFrameInterval);
+        const std::string params =
+            "keyint=" + interval + ":min-keyint=" + interval + ":scenecut=0:open-gop=0";
         av_dict_set(options, "preset", kPreset, 0);
         // CRF 0 is lossless, which only x264's High 4:4:4 Predictive profile holds (x264 picks
         // it); every other CRF is High.
         if (crf > 0) {
             av_dict_set(options, "profile", "high", 0);
         }
-        av_dict_set(options, "x264-params", kX264Params, 0);
+        av_dict_set(options, "x264-params", params.c_str(), 0);
         av_dict_set_int(options, "crf", crf, 0);
     } else if (encoder == "libvpx-vp9") {
-        codec->gop_size = kKeyFrameInterval;
-        codec->keyint_min = kKeyFrameInterval;
         codec->bit_rate = 0; // constant quality: the CRF alone decides
         codec->thread_count = 0;
         av_dict_set(options, "deadline", "good", 0);
@@ -58,8 +56,7 @@ void encoderOptionsSet(const VideoFormat& format, int crf, AVCodecContext* codec
         av_dict_set(options, "row-mt", "1", 0);
         av_dict_set_int(options, "crf", crf, 0);
     } else {
-        // FFV1 version 3: every frame a key frame, slices checked by CRCs, coded on all cores.
-        codec->gop_size = 1;
+        // FFV1 version 3: slices checked by CRCs, coded on all cores.
         codec->thread_count = 0;
         av_dict_set(options, "level", "3", 0);
         av_dict_set(options, "slicecrc", "1", 0);

@@ -21,6 +21,16 @@ inline constexpr VideoFormat kVideoMp4{".mp4", "mp4", "libx264", false, 0, 51, 1
 inline constexpr VideoFormat kVideoWebm{".webm", "webm", "libvpx-vp9", false, 0, 63, 31};
 inline constexpr VideoFormat kVideoMkv{".mkv", "matroska", "ffv1", true, 0, 0, 0};
 
+// A closed group of pictures every half second, whatever the pictures show: sites ask for it,
+// players seek to it, and the farm's jobs, each starting on one, join exactly.
+inline constexpr int kKeyFrameInterval = 30;
+
+// Frames from one key frame to the next: kKeyFrameInterval, or 1 for the lossless master, whose
+// every frame is one.
+inline constexpr int videoKeyFrameInterval(const VideoFormat& format) {
+    return format.lossless ? 1 : kKeyFrameInterval;
+}
+
 // The endings, as a message lists them: ".mp4 (H.264), .webm (VP9) or .mkv (lossless FFV1)".
 extern const char* const kVideoEndings;
 
