@@ -117,4 +117,36 @@ TEST(CaptureOptions, AVideoAmongTheStillsIsRefused) {
     }
 }
 
+// A run split into jobs: the listed frames each once and in order, every job but the last a
+// whole number of key intervals (counted in listed frames), no job empty; a video's interval is
+// its format's, stills have none.
+TEST(CaptureOptions, JobsSplitTheListedFramesOnKeyFrames) {
+    const struct {
+        std::vector<FrameRange> frames;
+        uint32_t jobs, key;
+        const char* lists;
+    } cases[] = {
+        {{{1300, 1400}}, 3, 30, "1300-1329 1330-1359 1360-1400"},
+        {{{1, 100}}, 4, 30, "1-30 31-60 61-100"},
+        {{{5, 9}, {1, 3}, {4, 4}, {8, 12}, {20, 20}}, 2, 1, "1-6 7-12,20"},
+        {{{7, 8}}, 5, 1, "7 8"},
+    };
+    for (const auto& [frames, jobs, key, lists] : cases) {
+        std::string text;
+        for (const auto& list : frameListSplit(frames, jobs, key)) {
+            text += (text.empty() ? "" : " ") + frameListText(list);
+        }
+        EXPECT_EQ(text, lists);
+    }
+    CaptureOptions options;
+    std::string error;
+    ASSERT_TRUE(parse({"--frames", "1-10", "--list-jobs", "2"}, options, error)) << error;
+    for (const auto& [video, lists] :
+         {std::pair{"", "1-5\n6-10\n"}, {"v.mkv", "1-5\n6-10\n"}, {"v.webm", "1-10\n"}}) {
+        options.videoPath = video;
+        EXPECT_EQ(captureJobsText(options), lists) << video;
+    }
+    EXPECT_FALSE(parse({"--list-jobs", "0"}, options, error));
+}
+
 } // namespace
