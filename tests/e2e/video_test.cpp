@@ -179,6 +179,26 @@ TEST(Video, AFarmOfThreeJobsJoinsTheVideoOfOneRun) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 4);
 }
 
+// With no kiru-capture to run, the farm says so before it makes anything: one line naming the
+// program it looked for and how to name another, status 1, and the destination's folder as it was.
+TEST(Video, AFarmWithoutItsProgramSaysSoAndMakesNothing) {
+    std::string out;
+    if (shellRun("command -v parallel", out) != 0) {
+        GTEST_SKIP() << "needs GNU parallel (bash scripts/deps.sh farm)";
+    }
+    const std::string dir = freshDir("kiru-video-farm-none");
+    fs::create_directories(dir);
+    EXPECT_EQ(shellRun("KIRU_CAPTURE=" + dir +
+                           "/kiru-capture exec bash '" KIRU_FARM_PATH "' -- --video " + dir +
+                           "/new/v.mp4",
+                       out),
+              1);
+    EXPECT_EQ(out, "farm: cannot start KIRU_CAPTURE=" + dir +
+                       "/kiru-capture: not found; name another with "
+                       "KIRU_CAPTURE=/path/to/kiru-capture\n");
+    EXPECT_TRUE(fs::is_empty(dir));
+}
+
 // --samples 4 across the field of scene 3, for stills and video alike: where the plain frame's
 // 3 x 3 neighbourhood is all one colour the picture stays (within 2/255), and on its edges pixels
 // take values between their neighbours' that the plain frame does not have. --samples 3 is
