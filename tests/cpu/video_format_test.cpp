@@ -46,7 +46,7 @@ TEST(VideoFormat, QualityFollowsTheEncoderAndOtherNamesAreRefused) {
         {{"--video", "v.mp4"}, 18, ""},
         {{"--video", "v.mp4", "--crf", "51"}, 51, ""},
         {{"--video", "v.mp4", "--crf", "52"}, -1, "0 to 51 for .mp4"},
-        {{"--video", "v.webm"}, 31, ""},
+        {{"--video", "v.webm"}, 32, ""},
         {{"--video", "v.webm", "--crf", "0"}, 0, ""},
         {{"--video", "v.webm", "--crf", "63"}, 63, ""},
         {{"--video", "v.webm", "--crf", "64"}, -1, "0 to 63 for .webm"},
@@ -55,7 +55,7 @@ TEST(VideoFormat, QualityFollowsTheEncoderAndOtherNamesAreRefused) {
         {{"--video", "v.mkv", "--crf", "0"}, -1, "lossless .mkv"},
         {{"--video", "v.txt"}, -1, "must end in .mp4"},
         {{"--video", "v.mkv", "--size", "16384x16384"}, 0, ""},
-        {{"--video", "v.webm", "--size", "8196x4352"}, 31, ""},
+        {{"--video", "v.webm", "--size", "8196x4352"}, 32, ""},
         {{"--video", "v.mp4", "--size", "8196x4352"}, -1, "too large for an H.264 video"},
     };
     for (const auto& [args, crf, says] : cases) {
