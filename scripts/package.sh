@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds kiru for /usr with Debian's build flags and writes dist/kiru_VERSION_amd64.deb through
-# CPack, then runs lintian on it. With --check (as root) it also installs the package with apt,
-# runs its programs from another folder, removes it and checks that nothing of it is left.
+# CPack, the same bytes from any clone of one commit (scripts/artifact_env.sh), then runs lintian
+# on it. With --check (as root) it also installs the package with apt, runs its programs from
+# another folder, removes it and checks that nothing of it is left.
 # Usage: scripts/package.sh [--check]
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -9,11 +10,16 @@ check=0
 flagGiven --check "scripts/package.sh [--check]" "$@" && check=1
 
 bash scripts/deps.sh package
+# CPack takes every time stamp of the package from SOURCE_DATE_EPOCH: the ar members', each tar
+# entry's and the gzip headers' (left empty); it sorts the entries and makes them root's; the
+# umask gives the members' modes.
+source scripts/artifact_env.sh
 
 # Debian's hardening and optimisation flags, all of them, given on every configure so that a
 # change reaches the cache. Build type None: these flags alone, as Debian's own CMake builds do.
 flags() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
 build="build-package"
+artifactBuilding "$build"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_PREFIX=/usr \
     -DCMAKE_C_FLAGS="$(flags CFLAGS) $(flags CPPFLAGS)" \
     -DCMAKE_CXX_FLAGS="$(flags CXXFLAGS) $(flags CPPFLAGS)" \
@@ -44,6 +50,8 @@ if grep -q binary-has-unneeded-section <<<"$report"; then
     echo "package.sh: a program keeps a section that Debian strips" >&2
     exit 1
 fi
+
+artifactBuilt "$build"
 
 [ "$check" -eq 1 ] || exit 0
 [ "$(id -u)" -eq 0 ] || { echo "package.sh: --check installs the package: run it as root" >&2; exit 1; }

@@ -7,6 +7,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 bash scripts/deps.sh run
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DKIRU_BUILD_TESTS=OFF -DKIRU_BUILD_BENCH=OFF
+# The test command's build type and folder: one build serves both, and only these programs are
+# built here.
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)" --target kiru kiru-unpaced kiru-realtime kiru-capture
 exec build/kiru-realtime "$@"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the web page into build-web/page with Debian's Emscripten and
+# Installs what is missing, builds the web page into build-web/page with Debian's Emscripten (the
+# same bytes from any clone of one commit: scripts/artifact_env.sh, src/web/CMakeLists.txt) and
 # serves it on http://127.0.0.1:8000 (this machine only) until Ctrl+C.
 # Usage: scripts/web.sh [--build]   (--build: build and stop)
 set -euo pipefail
@@ -8,8 +9,11 @@ serve=1
 flagGiven --build "scripts/web.sh [--build]" "$@" && serve=0
 
 bash scripts/deps.sh web
+source scripts/artifact_env.sh
+artifactBuilding build-web
 emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build-web -j"$(nproc)"
+artifactBuilt build-web
 
 echo "The page, build-web/page:"
 total=0

@@ -3,7 +3,8 @@
 # (scripts/deps.sh windows), builds the libraries from Debian's own source packages into a cache
 # that later runs (and other clones) reuse, cross-builds the programs into build-windows/ (every
 # one linked statically), checks that each imports only Windows' own DLLs and writes
-# dist/kiru-VERSION-windows-x64.zip.
+# dist/kiru-VERSION-windows-x64.zip, the same bytes from any clone of one commit
+# (scripts/artifact_env.sh).
 #
 # Usage: scripts/windows.sh [--tests]   (--tests: the CPU and rendering tests as .exe files too,
 #                                       which scripts/test.sh then runs under Wine)
@@ -17,6 +18,8 @@ shopt -s inherit_errexit
 source "$(dirname "$0")/common.sh"
 tests=OFF
 flagGiven --tests "scripts/windows.sh [--tests]" "$@" && tests=ON
+# Debian's mingw-w64 linker and strip write SOURCE_DATE_EPOCH as the programs' time stamp.
+source scripts/artifact_env.sh
 
 began=$SECONDS
 phase() { echo "== $1 ($((SECONDS - began)) s so far)"; }
@@ -36,6 +39,7 @@ cacheLibraries
 
 phase "Cross-building kiru into build-windows/"
 build=build-windows
+artifactBuilding "$build"
 # A cache made against another key's libraries would keep their paths.
 if [ -f "$build/CMakeCache.txt" ] &&
     ! grep -qxF "CMAKE_FIND_ROOT_PATH:UNINITIALIZED=$prefix" "$build/CMakeCache.txt"; then
@@ -84,7 +88,12 @@ for source in libsdl2 libsdl2-image glew zlib libpng1.6; do
     cp "$prefix/licenses/$source.txt" "$stage/licenses/"
 done
 cp /usr/share/doc/mingw-w64-common/copyright "$stage/licenses/mingw-w64.txt"
+# The members in name order, each dated SOURCE_DATE_EPOCH (a zip keeps local time: UTC here),
+# with no extra fields (-X: no owners, no Unix time stamps) and no folder entries (-D).
+find "$stage" -type f -exec touch -d "@$SOURCE_DATE_EPOCH" {} +
 rm -f "dist/$name.zip"
-(cd "$stage" && zip -q -X -r "$root/dist/$name.zip" .)
+(cd "$stage" && find . -type f -printf '%P\n' | LC_ALL=C sort |
+    TZ=UTC zip -q -X -D "$root/dist/$name.zip" -@)
 echo "dist/$name.zip: $(du -k "dist/$name.zip" | cut -f1) KB ($(cd "$stage" && ls | tr '\n' ' '))"
+artifactBuilt "$build"
 phase "Done"

@@ -26,10 +26,14 @@ libraryBuild() {
 
 librariesBuild() {
     local prefix=$1 work=$2 source
+    # The scratch folder's name, random and under the builder's home, is mapped out of what the
+    # libraries keep (SDL keeps the __FILE__ of its GL renderer), so the programs that link them
+    # are the same bytes whoever built the cache.
     local cross=(
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
         -DCMAKE_FIND_ROOT_PATH="$prefix" -DCMAKE_INSTALL_PREFIX="$prefix"
         -DCMAKE_BUILD_TYPE=Release
+        -DCMAKE_C_FLAGS="-ffile-prefix-map=$work=." -DCMAKE_CXX_FLAGS="-ffile-prefix-map=$work=."
     )
     phase "Fetching $(librariesSources)"
     mkdir -p "$prefix/licenses"

@@ -8,9 +8,10 @@
 #include "app/command_line.h"
 #include "app/platform.h"
 
-// Platform, window size, GPU resources, GL state, viewport, camera defaults, screen size, the
-// three captions, the frame clock and scene 1's set-up, in that order. False when the platform did
-// not start (nothing is left open; platformFailure says why).
+// Starts the platform, takes the window's size for a full-screen run, makes the GPU resources,
+// sets the GL state and viewport, sets the camera's eye and up and the screen size, adds the three
+// captions, starts the frame clock and sets scene 1 up. False when the platform did not start
+// (nothing is left open; platformFailure says why).
 bool demoStart(const CommandLine& options, Pacing pacing, Headless headless);
 
 // One line on standard error for each image that did not load, "kiru: " and why: the demo runs on
@@ -20,13 +21,12 @@ void demoImageFailuresReport();
 // The update of the scene that demoState.sceneNumber names.
 void demoUpdateScene();
 
-// A frame's steps, in this order; a frame that is not drawn (kiru-capture's unlisted ones) skips
-// the compose and the present.
-// The scene updates that lead up to the frame.
+// A frame's steps, in this order: the scene updates that lead up to it, the compose, the swap that
+// shows it and the end. A frame that is not drawn (kiru-capture's unlisted ones) skips the
+// compose and the swap.
 void demoUpdate(int32_t updates);
 // composeFrame into the buffer being drawn; it stays there, to be read back, until demoPresent.
 void demoCompose();
-// The swap that shows the composed frame.
 void demoPresent();
 // The events, then the sleep (the paced build's 16 ms); the frame is counted, and every 16th frame
 // the title shows the rate of this one.

@@ -35,12 +35,10 @@ void platformWindowSize(int32_t& width, int32_t& height);
 // manager's resize) have arrived.
 void platformDrawableSize(int32_t& width, int32_t& height);
 
-// Presents the composed frame.
 void platformSwap();
 
 void platformTitleSet(const char* title);
 
-// Sleeps for about this long.
 void platformDelay(uint32_t milliseconds);
 
 // Drains the event queue; a close request or Escape pressed clears demoState.running.

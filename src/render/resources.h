@@ -1,8 +1,7 @@
 #pragma once
-// Where the demo's files ("res/box1.png") are looked for, so that the programs run from any folder:
-// under the working folder, in the installed data folder, in the data folder of an install moved
-// elsewhere (found from the program's folder), and next to the program (the build tree, an
-// unpacked zip).
+// Finding the demo's files ("res/box1.png") wherever a build tree, an install or an unpacked zip
+// put them, so that the programs run from any folder: the places a build searches, in order, and
+// the first that holds the file.
 
 #include <string>
 #include <vector>

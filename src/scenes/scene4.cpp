@@ -21,7 +21,8 @@ constexpr float kDescentStart = 8.0f;
 constexpr float kFadeStart = 7.75f;
 constexpr float kBrightness = 0.77f;
 constexpr float kEnd = 9.0f;
-// The radius shrinks by a third of itself per second, so it reaches 0 at kEnd.
+// From kSpiralStart the radius falls linearly, by about a third of the orbit's radius a second
+// (from 0.9999 of it at 6 s), to 0 at kEnd.
 constexpr float kSpiralRate = 0.3333f;
 // The orbit turns at a quarter radian per second and starts as though 16 seconds had passed, at
 // 4 radians.

@@ -57,9 +57,15 @@ void applyCamera() {
 }
 
 void composeFrame() {
+    framePassClear();
+    framePassSolid();
+    framePassParticles();
+    framePassOverlay();
+}
+
+void framePassClear() {
     const double width = static_cast<double>(demoState.screenWidth);
     const double height = static_cast<double>(demoState.screenHeight);
-
     glClearDepth(1.0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glMatrixMode(GL_PROJECTION);
@@ -70,8 +76,9 @@ void composeFrame() {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     applyCamera();
+}
 
-    // 3-D pass: opaque boxes and fields with depth.
+void framePassSolid() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_DEPTH_TEST);
     glDepthMask(GL_TRUE);
@@ -83,16 +90,20 @@ void composeFrame() {
     cubeFieldDraw(fieldB);
     drawWall(fieldC, kWallC);
     drawWall(fieldD, kWallD);
+}
 
-    // Particle pass: tested against the 3-D depth without writing it, light adds up.
+void framePassParticles() {
     glDepthMask(GL_FALSE);
     glDepthFunc(GL_LEQUAL);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     particleEmitterDraw(emitterA);
     particleEmitterDraw(emitterB);
     particleEmitterDraw(emitterC);
+}
 
-    // Overlay pass: one unit per pixel, origin top-left, later draws cover earlier ones.
+void framePassOverlay() {
+    const double width = static_cast<double>(demoState.screenWidth);
+    const double height = static_cast<double>(demoState.screenHeight);
     glDepthMask(GL_TRUE);
     glDisable(GL_DEPTH_TEST);
     glMatrixMode(GL_PROJECTION);

@@ -9,6 +9,15 @@ void createResources();
 // state for the particle billboards.
 void applyCamera();
 
-// Clear, perspective 3-D pass, particle pass and pixel-space overlay pass. The frame is then in
-// the buffer being drawn, ready to be read back or presented.
+// The four passes below, in order. The frame is then in the buffer being drawn, ready to be read
+// back or presented.
 void composeFrame();
+
+// composeFrame's passes, one by one (each leaves the GL state the next expects): the clear with
+// the perspective and the camera; the opaque boxes and fields with depth; the particles, tested
+// against that depth, their light adding up; the panels and captions on top, one unit a pixel from
+// the top-left corner, later draws covering earlier ones.
+void framePassClear();
+void framePassSolid();
+void framePassParticles();
+void framePassOverlay();

@@ -84,13 +84,12 @@ TEST(CaptureOptions, AFramePastTheLastNamesTheLimit) {
     }
 }
 
+// The Windows build writes no video: it refuses every --video first (the table above).
+#ifndef _WIN32
 // A video where one of the listed stills goes, or named as the stills' folder, is refused as a
 // clash, told in one line; a still that is not listed, or another folder's, is no clash (and then
 // refused for its ending).
 TEST(CaptureOptions, AVideoAmongTheStillsIsRefused) {
-    if (*videoUnavailableReason() != '\0') {
-        GTEST_SKIP() << "this build writes no video: " << videoUnavailableReason();
-    }
     const std::pair<std::vector<const char*>, const char*> cases[] = {
         {{"--video", "v.mp4", "--out", "v.mp4"}, "is the stills' folder"},
         {{"--video", "./s/", "--out", "s"}, "is the stills' folder"},
@@ -116,6 +115,7 @@ TEST(CaptureOptions, AVideoAmongTheStillsIsRefused) {
         }
     }
 }
+#endif
 
 // A run split into jobs: the listed frames each once and in order, every job but the last a
 // whole number of key intervals (counted in listed frames), no job empty; a video's interval is

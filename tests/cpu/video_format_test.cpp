@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "capture/capture_options.h"
-#include "capture/video_file.h"
 #include "capture/video_format.h"
 
 namespace {
@@ -32,12 +31,11 @@ TEST(VideoFormat, TheNamesEndingPicksTheFormat) {
     }
 }
 
+// The Windows build writes no video: its option parser refuses every --video first.
+#ifndef _WIN32
 // --crf is on the chosen encoder's own scale with its own default; the lossless master takes
 // none; H.264's macroblock limit binds the MP4 only. Refusals are one line.
 TEST(VideoFormat, QualityFollowsTheEncoderAndOtherNamesAreRefused) {
-    if (*videoUnavailableReason() != '\0') {
-        GTEST_SKIP() << "this build writes no video: " << videoUnavailableReason();
-    }
     const struct {
         std::vector<const char*> args;
         int crf; // -1: refused
@@ -72,5 +70,6 @@ TEST(VideoFormat, QualityFollowsTheEncoderAndOtherNamesAreRefused) {
             << error;
     }
 }
+#endif
 
 } // namespace

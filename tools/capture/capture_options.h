@@ -1,12 +1,13 @@
 #pragma once
-// Command line of kiru-capture and the output it names: [--size WxH] [--frames LIST] [--out DIR]
-// [--video FILE] [--crf N] [--samples N] [--dry-run] [--stats] [--list-jobs N].
+// kiru-capture's command line read into the options of one run, with the frame lists and the
+// stills' names that the run uses.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
+#include "scenes/loop.h"
 
 // Frames first..last, both included, counted from 1.
 struct FrameRange {
@@ -16,8 +17,6 @@ struct FrameRange {
 
 // Largest frame number accepted, the same as the page's.
 inline constexpr uint32_t kMaxCaptureFrame = kMaxFrame;
-// One whole loop of the five scenes: the default frame list of a video.
-inline constexpr uint32_t kLoopFrames = 4023;
 // The most 16 x 16 macroblocks a frame that H.264's largest level (6.2) allows, as in its
 // example size. x264 would encode larger frames, but as a stream that no level covers.
 inline constexpr int64_t kMaxVideoMacroblocks = 139264;
@@ -47,26 +46,21 @@ std::string frameListText(const std::vector<FrameRange>& ranges);
 struct CaptureOptions {
     int32_t width = kDefaultWidth;
     int32_t height = kDefaultHeight;
-    std::vector<FrameRange> frames{{1, 1}}; // 1-4023 when a video is asked for
+    std::vector<FrameRange> frames{{1, 1}}; // 1-kLoopFrames when a video is asked for
     std::string outDir = "capture";         // "" when only a video is asked for: no stills
     std::string videoPath;                  // "" for no video
     int crf = 18;        // the video encoder's own default when --crf is not given
-    int samples = 0;     // 0: drawn plainly; 2, 4 or 8: samples a pixel, resolved before read-back
+    int samples = 0;     // 0: drawn plainly; else one of kSampleCounts, resolved before read-back
     bool dryRun = false; // play the listed frames, read back and write nothing
     bool stats = false;  // print the listed frames' time on standard output
     bool help = false;
     int listJobs = 0; // N: print the jobs' frame lists of a run split N ways, and run nothing
 };
 
-// Parses the arguments (argv[0] is the program). False, with the reason in message, for an
-// unknown flag or argument, a missing value, a size that is not two positive multiples of 4 up
-// to 16384 joined by 'x', a video name without one of the three endings of
-// capture/video_format.h, an H.264 frame larger than kMaxVideoMacroblocks, a bad frame list, a
-// CRF outside the video encoder's scale (any --crf for the lossless .mkv), a sample count other
-// than 2, 4 or 8, a --list-jobs below 1, --dry-run with an output, or a video named as the stills'
-// folder or as one of the listed stills (by the names' text: links are capture_destinations.h's).
-// With --help, true with options.help set and the usage in message. Touches no file: the
-// outputs are capture_destinations.h's to check.
+// Parses the arguments (argv[0] is the program). False, with the one-line reason in message, for
+// the wrong arguments that kiru-capture(1) lists under status 2, but for the destinations on disk:
+// names are compared by their text alone and no file is touched (capture_destinations.h checks
+// the outputs). With --help, true with options.help set and the usage in message.
 bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& options,
                          std::string& message);
 

@@ -1,5 +1,6 @@
 // kiru-capture: runs the demo's real start-up and frame loop without pacing and writes the listed
-// frames as PNG stills, as an H.264 video or both, read from the drawn buffer before each swap.
+// frames as PNG stills, as a video (MP4, WebM or the lossless MKV: capture/video_format.h) or
+// both, read from the drawn buffer before each swap.
 // Frames before and between the listed ones are updated but not drawn. main() is the run's steps;
 // each is capture_run.h's, and the exit status is captureStatus's.
 // The command line as the system gives it (on Windows in its code page, as the C runtime's file
