@@ -9,14 +9,14 @@
 #                 path as this machine's working folder (made there) and its outputs come
 #                 back over ssh (rsync), and the folder is removed there at the end
 # kiru-capture is $KIRU_CAPTURE, else build/kiru-capture beside this script when there is one and
-# no --hosts, else kiru-capture on the PATH. With a video, each range starts on a multiple of its
-# 30-frame key interval (counted in listed frames), so the joined video has the key frames of a
-# single run.
+# no --hosts, else kiru-capture on the PATH. The ranges are its own (--list-jobs): with a video,
+# each starts on a key frame of a single run, so the joined video has the key frames of one.
+# Before anything is made it checks that kiru-capture starts (on every host with --hosts) and
+# takes the options; otherwise one line says which program it looked for, and the status is 1
+# (2 and kiru-capture's own line for bad options).
 # Exits with the first failed job's status (2: bad arguments) and its message.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-readonly kKeyInterval=30
-readonly kLoopFrames=1-4023
 
 say() { echo "farm: $*" >&2; }
 jobs=$(nproc)
@@ -56,83 +56,83 @@ while [ $# -gt 0 ]; do
     --out) out=$value ;;
     esac
 done
-[ -n "$frames" ] || frames=$([ -n "$video" ] && echo "$kLoopFrames" || echo 1)
 [ -n "$video" ] || [ -n "$out" ] || out=capture
 
+# The program the jobs run, and in words which one and where it was looked for.
 if [ -n "${KIRU_CAPTURE:-}" ]; then
     capture=$KIRU_CAPTURE
+    sought="KIRU_CAPTURE=$capture"
 elif [ -z "$hosts" ] && [ -x "$root/build/kiru-capture" ]; then
     capture=$root/build/kiru-capture
+    sought=$capture
 else
     capture=kiru-capture
+    sought="kiru-capture from the PATH"
+    [ -n "$hosts" ] || sought+=" (none at $root/build/kiru-capture)"
 fi
-
-# The listed frames ($1) in N contiguous ranges, one job's "k<TAB>list" a line: the ranges are
-# merged, the listed frames counted, and job k takes those from the k-th share on, rounded down
-# to a multiple of $2. An unreadable list goes to kiru-capture whole, which says what is wrong with it.
-split() {
-    awk -v list="$1" -v n="$jobs" -v key="$2" 'BEGIN {
-        count = split(list, items, ",")
-        for (i = 1; i <= count; ++i) {
-            if (items[i] !~ /^[0-9]+(-[0-9]+)?$/) { print 1 "\t" list; exit }
-            parts = split(items[i], ends, "-")
-            first[i] = ends[1] + 0; last[i] = (parts == 2 ? ends[2] : ends[1]) + 0
-            if (first[i] < 1 || last[i] < first[i]) { print 1 "\t" list; exit }
-        }
-        for (i = 1; i <= count; ++i) for (j = i + 1; j <= count; ++j)
-            if (first[j] < first[i]) {
-                t = first[i]; first[i] = first[j]; first[j] = t
-                t = last[i]; last[i] = last[j]; last[j] = t
-            }
-        m = 0
-        for (i = 1; i <= count; ++i) {
-            if (m > 0 && first[i] <= to[m] + 1) { if (last[i] > to[m]) to[m] = last[i]; continue }
-            from[++m] = first[i]; to[m] = last[i]
-        }
-        total = 0
-        for (i = 1; i <= m; ++i) total += to[i] - from[i] + 1
-        for (k = 0; k <= n; ++k) {
-            cut[k] = k == n ? total : int(int(k * total / n) / key) * key
-        }
-        jobNumber = 0
-        for (k = 0; k < n; ++k) {
-            if (cut[k + 1] <= cut[k]) continue
-            # Listed frames cut[k] .. cut[k + 1] - 1, counted from 0, as ranges.
-            text = ""; seen = 0
-            for (i = 1; i <= m; ++i) {
-                size = to[i] - from[i] + 1
-                lo = cut[k] > seen ? cut[k] - seen : 0
-                hi = cut[k + 1] - seen < size ? cut[k + 1] - seen : size
-                if (lo < hi) {
-                    a = from[i] + lo; b = from[i] + hi - 1
-                    text = text (text == "" ? "" : ",") (a == b ? a : a "-" b)
-                }
-                seen += size
-            }
-            print ++jobNumber "\t" text
-        }
-    }'
+# Says that the program does not start (on host $1, for reason $2) and how to name another.
+unstarted() {
+    say "cannot start $sought${1:+ on $1}: $2; name another with KIRU_CAPTURE=/path/to/kiru-capture"
+    exit 1
 }
 
-# The work happens in a hidden folder beside the video (or the stills' folder), so that the
-# joined video is renamed into place; it goes when the farm ends, whatever happens.
-shopt -s nocasematch
-if [ -n "$video" ] && ! [[ $video =~ [^/]\.(mp4|webm|mkv)$ ]]; then
-    say "the video \"$video\" must end in .mp4 (H.264), .webm (VP9) or .mkv (lossless FFV1)"
-    exit 2
+# The jobs' frame lists come from the program (--list-jobs), which refuses bad options as a
+# single run would; asking it is also the check that it starts, here or on every host, before
+# anything is made.
+plan=("${pass[@]}" --list-jobs "$jobs")
+[ -z "$frames" ] || plan+=(--frames "$frames")
+[ -z "$video" ] || plan+=(--video "$video")
+[ -z "$out" ] || plan+=(--out "$out")
+notes=$(mktemp -d)
+trap 'rm -rf "$notes"' EXIT
+status=0
+host=""
+if [ -z "$hosts" ]; then
+    if ! command -v -- "$capture" >/dev/null; then
+        [[ $capture == */* && -e $capture ]] && unstarted "" "not executable"
+        unstarted "" "not found"
+    fi
+    "$capture" "${plan[@]}" >"$notes/jobs" 2>"$notes/errors" || status=$?
+else
+    # Each host's lines come tagged with its name; every host is asked the same, so one host's
+    # lists are the plan.
+    parallel --nonall --tag -S "$hosts" --joblog "$notes/log" -q "$capture" "${plan[@]}" \
+        >"$notes/tagged" 2>"$notes/errors" || status=$?
+    awk -F '\t' 'NR == 1 { host = $1 } $1 == host { print $2 }' "$notes/tagged" >"$notes/jobs"
+    if [ "$status" -ne 0 ]; then
+        # The first host that failed, its status, and its own lines untagged; this machine is ":"
+        # to parallel. Without one, parallel's own lines say what went wrong.
+        read -r host status < <(awk -F '\t' 'NR > 1 && ($7 != 0 || $8 != 0) {
+            print $2, $8 != 0 ? 128 + $8 : $7; exit }' "$notes/log" 2>/dev/null) || true
+        if [ -n "$host" ]; then
+            awk -F '\t' -v host="$host" '$1 == host { sub(/^[^\t]*\t/, ""); print }' \
+                "$notes/errors" >"$notes/own"
+            mv -f "$notes/own" "$notes/errors"
+        fi
+        [ "$host" != : ] || host="this machine"
+    fi
 fi
-shopt -u nocasematch
+if [ "$status" -ne 0 ]; then
+    # A refusal of the options is kiru-capture's own line and status; anything else means that
+    # the program did not start.
+    line=$(grep -m 1 '^kiru-capture: ' "$notes/errors" || true)
+    [ -z "$line" ] || { echo "$line" >&2; exit "$status"; }
+    unstarted "$host" "$(awk 'NF { last = $0 } END { print last }' "$notes/errors" |
+        sed -E 's/\r.*//; s/^.*line [0-9]+: //; s/^$/status '"$status"'/')"
+fi
+
 if [ -n "$video" ] && [ -e "$video" ] && ! [ -f "$video" ]; then
     say "the video \"$video\" is not a regular file (only a new name or a regular file is written)"
     exit 2
 fi
+# The work happens in a hidden folder beside the video (or the stills' folder), so that the
+# joined video is renamed into place; it goes when the farm ends, whatever happens.
 target=${video:-$out}
 parent=$(dirname "$target")
 mkdir -p "$parent"
 scratch=$(cd "$(mktemp -d "$parent/.farm.XXXXXX")" && pwd)
-trap 'rm -rf "$scratch"' EXIT
-# Stills alone need no key frames: any split will do.
-split "$frames" "$([ -n "$video" ] && echo "$kKeyInterval" || echo 1)" >"$scratch/jobs"
+trap 'rm -rf "$notes" "$scratch"' EXIT
+awk '{ print NR "\t" $0 }' "$notes/jobs" >"$scratch/jobs"
 
 ending=""
 outputs=()

@@ -62,7 +62,7 @@ TEST(CaptureOptions, WhatIsTakenAndWhyTheRestIsRefused) {
         {{"--video", "v.mp4"}, "800x600 out= 1-4023 crf 18"},
         {{"--video", "v.mp4", "--out", "s", "--crf", "0"}, "800x600 out=s 1-4023 crf 0"},
         {{"--video", "v.mp4", "--crf", "51"}, "800x600 out= 1-4023 crf 51"},
-        {{"--video", "v.webm"}, "800x600 out= 1-4023 crf 31"},
+        {{"--video", "v.webm"}, "800x600 out= 1-4023 crf 32"},
         {{"--video", "v.webm", "--crf", "0"}, "800x600 out= 1-4023 crf 0"},
         {{"--video", "v.webm", "--crf", "63"}, "800x600 out= 1-4023 crf 63"},
         {{"--video", "v.mkv"}, "800x600 out= 1-4023 crf 0"},
@@ -70,7 +70,7 @@ TEST(CaptureOptions, WhatIsTakenAndWhyTheRestIsRefused) {
         {{"--size", "8192x4352", "--video", "v.mp4"}, "8192x4352 out= 1-4023 crf 18"},
         {{"--size", "8196x4352", "--video", "v.mp4"}, "too large for an H.264 video"},
         {{"--size", "16384x16384", "--video", "v.mp4"}, "too large for an H.264 video"},
-        {{"--size", "8196x4352", "--video", "v.webm"}, "8196x4352 out= 1-4023 crf 31"},
+        {{"--size", "8196x4352", "--video", "v.webm"}, "8196x4352 out= 1-4023 crf 32"},
         {{"--size", "16384x16384", "--video", "v.mkv"}, "16384x16384 out= 1-4023 crf 0"},
         {{"--size", "642x480"}, "bad size \"642x480\""}, {{"--size", "0x480"}, "bad size"},
         {{"--size", "-640x480"}, "bad size"}, {{"--size", "640"}, "bad size"},
@@ -115,6 +115,39 @@ TEST(CaptureOptions, WhatIsTakenAndWhyTheRestIsRefused) {
                                  message.find('\n') == std::string::npos)
             << testing::PrintToString(args) << ": " << (parsed ? taken(o, message) : message);
     }
+}
+
+// A run split into jobs: the listed frames each once and in order, every job but the last a
+// whole number of key intervals (counted in listed frames), no job empty; a video's interval is
+// its format's, stills have none.
+TEST(CaptureOptions, JobsSplitTheListedFramesOnKeyFrames) {
+    const struct {
+        std::vector<FrameRange> frames;
+        uint32_t jobs, key;
+        const char* lists;
+    } cases[] = {
+        {{{1300, 1400}}, 3, 30, "1300-1329 1330-1359 1360-1400"},
+        {{{1, 100}}, 4, 30, "1-30 31-60 61-100"},
+        {{{5, 9}, {1, 3}, {4, 4}, {8, 12}, {14, 14}}, 2, 1, "1-6 7-12,14"},
+        {{{1, 3}, {10, 12}}, 2, 1, "1-3 10-12"},
+        {{{7, 8}}, 5, 1, "7 8"},
+    };
+    for (const auto& [frames, jobs, key, lists] : cases) {
+        std::string text;
+        for (const auto& list : frameListSplit(frames, jobs, key)) {
+            text += (text.empty() ? "" : " ") + frameListText(list);
+        }
+        EXPECT_EQ(text, lists);
+    }
+    CaptureOptions options;
+    std::string error;
+    ASSERT_TRUE(parse({"--frames", "1-10", "--list-jobs", "2"}, options, error)) << error;
+    for (const auto& [video, lists] :
+         {std::pair{"", "1-5\n6-10\n"}, {"v.mkv", "1-5\n6-10\n"}, {"v.webm", "1-10\n"}}) {
+        options.videoPath = video;
+        EXPECT_EQ(captureJobsText(options), lists) << video;
+    }
+    EXPECT_FALSE(parse({"--list-jobs", "0"}, options, error));
 }
 
 } // namespace

@@ -96,7 +96,8 @@ TEST(Video, EachEndingWritesItsFormatWithEveryFrame) {
 // The same frames rendered as jobs and joined without encoding again make the video of a single
 // run: of ten jobs asked for, the four whose shares, rounded down to key frames, hold frames. The
 // jobs' stills are the single run's, and nothing of the jobs' own is left. A job's refusal is the
-// farm's: its one line and status 2, and nothing is written; so is the farm's own.
+// farm's: its one line and status 2, and nothing is written; so are the farm's own, and its
+// line for a program that is not there.
 TEST(Video, AFarmOfJobsJoinsTheVideoOfOneRun) {
     std::string out;
     if (shellRun("command -v parallel", out) != 0) {
@@ -119,6 +120,12 @@ TEST(Video, AFarmOfJobsJoinsTheVideoOfOneRun) {
     EXPECT_EQ(out, "kiru-capture: --crf takes 0 to 51 for .mp4, not 52\n");
     EXPECT_EQ(shellRun("exec bash '" KIRU_FARM_PATH "' --jobs 0", out), 2);
     EXPECT_EQ(out, "farm: --jobs takes 1 to 9999, not \"0\"\n");
+    EXPECT_EQ(shellRun("KIRU_CAPTURE=" + dir + "/none exec bash '" KIRU_FARM_PATH "' -- --video " +
+                           dir + "/new/v.mp4",
+                       out),
+              1);
+    EXPECT_EQ(out, "farm: cannot start KIRU_CAPTURE=" + dir +
+                       "/none: not found; name another with KIRU_CAPTURE=/path/to/kiru-capture\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 4);
 }
 

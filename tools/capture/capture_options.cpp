@@ -132,6 +132,62 @@ uint32_t frameListLast(const std::vector<FrameRange>& ranges) {
     return last;
 }
 
+std::vector<std::vector<FrameRange>> frameListSplit(const std::vector<FrameRange>& frames,
+                                                    uint32_t jobs, uint32_t keyInterval) {
+    std::vector<FrameRange> sorted = frames;
+    std::sort(sorted.begin(), sorted.end(),
+              [](const FrameRange& a, const FrameRange& b) { return a.first < b.first; });
+    std::vector<FrameRange> ranges; // overlapping and touching ranges merged
+    uint64_t total = 0;
+    for (const FrameRange& range : sorted) {
+        if (!ranges.empty() && range.first <= uint64_t{ranges.back().last} + 1) {
+            ranges.back().last = std::max(ranges.back().last, range.last);
+        } else {
+            ranges.push_back(range);
+        }
+    }
+    for (const FrameRange& range : ranges) {
+        total += range.last - range.first + 1;
+    }
+    // More jobs than frames would only add empty ones.
+    const uint64_t n = std::min<uint64_t>(jobs, total);
+    const auto cut = [&](uint64_t k) { // job k's first listed frame, counted from 0
+        return k == n ? total : k * total / n / keyInterval * keyInterval;
+    };
+    std::vector<std::vector<FrameRange>> lists;
+    for (uint64_t k = 0; k < n; ++k) {
+        const uint64_t from = cut(k);
+        const uint64_t to = cut(k + 1);
+        if (from >= to) {
+            continue;
+        }
+        std::vector<FrameRange>& list = lists.emplace_back();
+        uint64_t seen = 0;
+        for (const FrameRange& range : ranges) {
+            const uint64_t size = range.last - range.first + 1;
+            const uint64_t lo = std::max(from, seen);
+            const uint64_t hi = std::min(to, seen + size);
+            if (lo < hi) {
+                list.push_back({static_cast<uint32_t>(range.first + (lo - seen)),
+                                static_cast<uint32_t>(range.first + (hi - 1 - seen))});
+            }
+            seen += size;
+        }
+    }
+    return lists;
+}
+
+std::string frameListText(const std::vector<FrameRange>& ranges) {
+    std::string text;
+    for (const FrameRange& range : ranges) {
+        text += (text.empty() ? "" : ",") + std::to_string(range.first);
+        if (range.last != range.first) {
+            text += "-" + std::to_string(range.last);
+        }
+    }
+    return text;
+}
+
 bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& options,
                          std::string& message) {
     std::string& error = message;
@@ -191,6 +247,11 @@ bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& opti
     app.add_flag("--dry-run", options.dryRun,
                  "play the listed frames; read back and write nothing");
     app.add_flag("--stats", options.stats, "print the listed frames' time on standard output");
+    auto* jobsOption = app.add_option("--list-jobs", options.listJobs,
+                                      "run nothing: print the listed frames as N lists of\n"
+                                      "contiguous frames, one a line, for N runs side by side\n"
+                                      "(a video's each starting on a key frame)")
+                           ->type_name("N");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
@@ -208,6 +269,10 @@ bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& opti
     if (!samplesOption->empty() && std::find(std::begin(kSampleCounts), std::end(kSampleCounts),
                                              options.samples) == std::end(kSampleCounts)) {
         error = "--samples takes " + sampleCounts + ", not " + std::to_string(options.samples);
+        return false;
+    }
+    if (!jobsOption->empty() && options.listJobs < 1) {
+        error = "--list-jobs takes 1 or more, not " + std::to_string(options.listJobs);
         return false;
     }
     if (!videoOption->empty() && *videoUnavailableReason() != '\0') {
@@ -272,6 +337,19 @@ bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& opti
         return false;
     }
     return true;
+}
+
+std::string captureJobsText(const CaptureOptions& options) {
+    std::string reason;
+    const VideoFormat* format =
+        options.videoPath.empty() ? nullptr : videoFormatOf(options.videoPath, reason);
+    std::string text;
+    for (const auto& list :
+         frameListSplit(options.frames, options.listJobs,
+                        format != nullptr ? videoKeyFrameInterval(*format) : 1)) {
+        text += frameListText(list) + "\n";
+    }
+    return text;
 }
 
 std::string captureFramePath(const std::string& dir, uint32_t frame) {

@@ -33,6 +33,16 @@ bool frameListParse(const char* text, std::vector<FrameRange>& ranges, std::stri
 bool frameListContains(const std::vector<FrameRange>& ranges, uint32_t frame);
 uint32_t frameListLast(const std::vector<FrameRange>& ranges);
 
+// The listed frames, each once and in frame order, as the frame lists of at most `jobs` runs side
+// by side: job k takes the listed frames from the k-th of `jobs` equal shares on, rounded down
+// to a multiple of keyInterval counted in listed frames, so that each job's video starts where
+// a single run puts a key frame. A job whose share rounds to nothing gets no list.
+std::vector<std::vector<FrameRange>> frameListSplit(const std::vector<FrameRange>& frames,
+                                                    uint32_t jobs, uint32_t keyInterval);
+
+// The ranges as --frames takes them: "1-120,480".
+std::string frameListText(const std::vector<FrameRange>& ranges);
+
 struct CaptureOptions {
     int32_t width = kDefaultWidth;
     int32_t height = kDefaultHeight;
@@ -44,6 +54,7 @@ struct CaptureOptions {
     bool dryRun = false; // play the listed frames, read back and write nothing
     bool stats = false;  // print the listed frames' time on standard output
     bool help = false;
+    int listJobs = 0; // N: print the jobs' frame lists of a run split N ways, and run nothing
 };
 
 // Parses the arguments (argv[0] is the program). False, with the one-line reason in message, for
@@ -52,6 +63,10 @@ struct CaptureOptions {
 // the outputs). With --help, true with options.help set and the usage in message.
 bool captureOptionsParse(int argc, const char* const* argv, CaptureOptions& options,
                          std::string& message);
+
+// With --list-jobs N: frameListSplit's lists of the options' frames, a line each, a video's
+// split on its format's key frames.
+std::string captureJobsText(const CaptureOptions& options);
 
 // "DIR/frame-000123.png".
 std::string captureFramePath(const std::string& dir, uint32_t frame);

@@ -27,13 +27,15 @@ int main(int argc, char* argv[]) {
     CaptureOptions options;
     std::string text;
     std::vector<std::string> folders;
-    if (!captureOptionsParse(argc, argv, options, text) ||
-        (!options.help && !captureOutputsCheck(options, folders, text))) {
+    if (!captureOptionsParse(argc, argv, options, text)) {
         return captureQuit(kBadArguments, text);
     }
-    if (options.help) {
-        std::fputs(text.c_str(), stdout);
+    if (options.help || options.listJobs > 0) {
+        std::fputs((options.help ? text : captureJobsText(options)).c_str(), stdout);
         return standardOutputClose(text) ? 0 : captureQuit(kFailure, text);
+    }
+    if (!captureOutputsCheck(options, folders, text)) {
+        return captureQuit(kBadArguments, text);
     }
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     stopSignalsCatch();

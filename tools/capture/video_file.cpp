@@ -1,6 +1,8 @@
 #include "capture/video_file.h"
 
+#include <algorithm>
 #include <cstring>
+#include <thread>
 
 #include "capture/video_format.h"
 
@@ -19,13 +21,16 @@ constexpr AVRational kFrameTime{1, 60};
 // "superfast" add about 10 ms ("veryfast" 15, "ultrafast" 9 but twice the bytes). x264 picks its
 // thread count from the cores.
 const char* const kPreset = "superfast";
-// A closed group of pictures every half second, whatever the pictures show: sites ask for it,
-// players seek to it, and the farm's segments, each starting on one, join exactly.
-constexpr int kKeyFrameInterval = 30;
-const char* const kX264Params = "keyint=30:min-keyint=30:scenecut=0:open-gop=0";
-// libvpx's speed for "good" quality: 5 of 0..8 keeps a 1080p frame within a few times the
-// render's own time on two cores; row-mt spreads each frame over the cores.
-constexpr int kVp9CpuUsed = 5;
+// libvpx's VP9 in its realtime mode at its fastest speed that FFmpeg offers (8), tuned for screen
+// content, which suits the demo's flat, sharp-edged frames: in scenes 1 to 5 the files come out
+// about a fifth larger and 0.1 to 0.4 dB below "good" quality at speed 5 with CRF 31 (the
+// setting before), for about a ninth of the encoder's time; realtime without the screen tuning
+// was cheaper still but two fifths larger and 0.6 dB below (docs/benchmarks.md).
+constexpr int kVp9CpuUsed = 8;
+// libvpx takes a thread for each 1280 x 720 pixels of the frame, on at most half the cores: on
+// two, a second thread cost 3% of the render's processor time and gained nothing while the
+// render kept the other core busy; a 3840 x 2160 frame on a larger machine spreads over nine.
+constexpr int64_t kVp9PixelsPerThread = 1280 * 720;
 
 std::string reasonOf(int code) {
     char text[AV_ERROR_MAX_STRING_SIZE] = "";
@@ -37,29 +42,35 @@ std::string reasonOf(int code) {
 void encoderOptionsSet(const VideoFormat& format, int crf, AVCodecContext* codec,
                        AVDictionary** options) {
     const std::string encoder = format.encoder;
+    codec->gop_size = videoKeyFrameInterval(format);
+    codec->keyint_min = videoKeyFrameInterval(format);
     if (encoder == "libx264") {
-        codec->gop_size = kKeyFrameInterval;
-        codec->keyint_min = kKeyFrameInterval;
+        // Key frames where the interval puts them and nowhere else, each group closed.
+        const std::string interval = std::to_string(kKeyFrameInterval);
+        const std::string params =
+            "keyint=" + interval + ":min-keyint=" + interval + ":scenecut=0:open-gop=0";
         av_dict_set(options, "preset", kPreset, 0);
         // CRF 0 is lossless, which only x264's High 4:4:4 Predictive profile holds (x264 picks
         // it); every other CRF is High.
         if (crf > 0) {
             av_dict_set(options, "profile", "high", 0);
         }
-        av_dict_set(options, "x264-params", kX264Params, 0);
+        av_dict_set(options, "x264-params", params.c_str(), 0);
         av_dict_set_int(options, "crf", crf, 0);
     } else if (encoder == "libvpx-vp9") {
-        codec->gop_size = kKeyFrameInterval;
-        codec->keyint_min = kKeyFrameInterval;
         codec->bit_rate = 0; // constant quality: the CRF alone decides
-        codec->thread_count = 0;
-        av_dict_set(options, "deadline", "good", 0);
-        av_dict_set_int(options, "cpu-used", kVp9CpuUsed, 0);
+        const int64_t threads = int64_t{codec->width} * codec->height / kVp9PixelsPerThread;
+        const int64_t halfTheCores = std::max(1U, std::thread::hardware_concurrency() / 2);
+        codec->thread_count = static_cast<int>(std::clamp<int64_t>(threads, 1, halfTheCores));
         av_dict_set(options, "row-mt", "1", 0);
+        av_dict_set(options, "deadline", "realtime", 0);
+        av_dict_set_int(options, "cpu-used", kVp9CpuUsed, 0);
+        av_dict_set(options, "tune-content", "screen", 0);
+        // Frame by frame: realtime keeps no frames back for alternate references anyway.
+        av_dict_set_int(options, "lag-in-frames", 0, 0);
         av_dict_set_int(options, "crf", crf, 0);
     } else {
-        // FFV1 version 3: every frame a key frame, slices checked by CRCs, coded on all cores.
-        codec->gop_size = 1;
+        // FFV1 version 3: slices checked by CRCs, coded on all cores.
         codec->thread_count = 0;
         av_dict_set(options, "level", "3", 0);
         av_dict_set(options, "slicecrc", "1", 0);
@@ -187,7 +198,9 @@ bool VideoFile::open(const std::string& path, int32_t width, int32_t height, int
         return fail("allocating the frame buffer", code, error);
     }
     if (!lossless_) {
-        scaler_ = sws_getContext(width, height, AV_PIX_FMT_RGB0, width, height, pixels,
+        // Read as RGBA, whose unused fourth byte yuv420p drops: the same YUV as from RGB0, about a
+        // millisecond a 720p frame sooner through swscale's vector code.
+        scaler_ = sws_getContext(width, height, AV_PIX_FMT_RGBA, width, height, pixels,
                                  SWS_BILINEAR, nullptr, nullptr, nullptr);
         if (scaler_ == nullptr) {
             return failBecause("setting up the scaler",
