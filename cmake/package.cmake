@@ -25,6 +25,7 @@ OpenGL 2.0 through SDL2 and runs full-screen until Escape is pressed.
 .
 kiru-realtime plays the demo at its true speed on any display; kiru and
 kiru-unpaced pace it one update per frame. kiru-capture writes chosen frames
-as PNG stills or an H.264 MP4 video, with or without a display.")
+as PNG stills or a video (H.264 MP4, VP9 WebM or a lossless FFV1 master),
+with or without a display.")
 
 include(CPack)
