@@ -1,5 +1,5 @@
 // The multisampled framebuffer on a real context: what it refuses. Its frames are the end-to-end
-// test Video.SamplesSmoothTheEdgesAndKeepTheRest's, through kiru-capture itself.
+// test Video.EachEndingWritesItsFormatWithEveryFrame's, through kiru-capture itself.
 #include <gtest/gtest.h>
 
 #include "capture/multisample.h"
