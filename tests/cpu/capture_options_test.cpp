@@ -27,7 +27,7 @@ TEST(CaptureOptions, FrameLists) {
         {"1-", "cannot read"}, {"-5", "cannot read"}, {"1-2-3", "cannot read"},
         {"a", "cannot read"}, {"1 2", "cannot read"}, {"+1", "cannot read"},
         {" 1", "cannot read"}, {"1.5", "cannot read"}, {"10000001", kPast},
-        {"1-10000001", kPast}, {"5,99999999999999999999", kPast}};
+        {"1-10000001", kPast}, {"5,90000000000000000000", kPast}};
     // clang-format on
     for (const auto& [text, says] : bad) {
         EXPECT_FALSE(frameListParse(text, ranges, error)) << '"' << text << '"';
@@ -80,6 +80,7 @@ TEST(CaptureOptions, WhatIsTakenAndWhyTheRestIsRefused) {
         {{"--crf", "52"}, "0 to 51 for .mp4"}, {{"--crf", "x"}, "--crf"},
         {{"--fps", "60"}, "unknown argument \"--fps\""}, {{"stills"}, "unknown argument \"stills\""},
         {{"--samples", "3"}, "--samples takes 2, 4 or 8, not 3"},
+        {{"--list-jobs", "1"}, "800x600 out=capture 1-1 crf 18"},
         {{"--list-jobs", "0"}, "--list-jobs takes 1 or more, not 0"},
         {{"--dry-run", "--out", "s"}, "--dry-run writes nothing"},
         {{"--dry-run", "--video", "v.mp4"}, "--dry-run writes nothing"},
