@@ -195,6 +195,8 @@ TEST(Scenes, PlayByTheirRules) {
           {600, Camera, {5.666625f, 0, 0, -6, 0, 0}},
           {800, EmitterA, {1, 82, -5.653036f, -4.624941f, 0.3600219f, 0, 0, 0}}});
     play(2, 1024, 601, {{1, BoxA, {1, 0, 0, -13.16767f, 0, 0, 1.666667f}}});
+    // Too tall a screen for the panel to arrive by 4 s: it stops where it is then.
+    play(2, 800, 4800, {{300, PanelA, {1, 4380, 800, 960, -5, 1, 1, 1, 0.85f}}});
     // Scene 3: the field rolls under the orbit with three fountains.
     play(3, 800, 600,
          {{0, Texts, {}, "||"},
