@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -24,14 +25,18 @@ const std::string kFrames = " --size 160x120 --frames 1300-1360,1365-1404";
 // and 90 and nowhere else, each after a P-frame (a closed group of pictures: no B-frame before it
 // refers to it), and frame n at n/60 s in the stream's ticks of 1/rate s, to the nearest one.
 bool framesMatch(const std::string& path, double rate) {
-    std::string pattern;
-    for (int n = 0; n < kCount; ++n) {
-        pattern += (n % 30 == 0 ? "1," : "0,") + std::to_string(std::lround(n * rate / 60)) +
-                   (n % 30 == 0    ? ",I\n"
-                    : n % 30 == 29 ? ",P\n"
-                                   : ",[PB]\n");
+    std::istringstream lines(videoProbe(path, "frame=key_frame,pts,pict_type"));
+    int n = 0; // line by line: std::regex recurses once a character, too deep for a long text
+    for (std::string line; std::getline(lines, line); ++n) {
+        const std::string start =
+            (n % 30 == 0 ? "1," : "0,") + std::to_string(std::lround(n * rate / 60)) + ",";
+        const std::string types = n % 30 == 0 ? "I" : n % 30 == 29 ? "P" : "PB";
+        if (line.size() != start.size() + 1 || !line.starts_with(start) ||
+            types.find(line.back()) == std::string::npos) {
+            return false;
+        }
     }
-    return std::regex_match(videoProbe(path, "frame=key_frame,pts,pict_type"), std::regex(pattern));
+    return n == kCount;
 }
 
 // An MP4 as site upload guides ask: the index (moov) before the frames (mdat), no edit list,
@@ -39,8 +44,9 @@ bool framesMatch(const std::string& path, double rate) {
 void mp4Check(const std::string& path) {
     std::string trace; // the demuxer names each box it reads, in file order
     shellRun("ffprobe -v trace '" + path + "'", trace);
-    EXPECT_TRUE(std::regex_search(trace, std::regex("type:'moov'[\\s\\S]*type:'mdat'")) &&
-                !std::regex_search(trace, std::regex("type:'(edts|elst)'")))
+    EXPECT_TRUE(trace.find("type:'moov'") < trace.find("type:'mdat'") &&
+                trace.find("type:'edts'") == std::string::npos &&
+                trace.find("type:'elst'") == std::string::npos)
         << path;
     EXPECT_EQ(videoProbe(path, "stream=codec_name,profile,pix_fmt,color_range,color_space,"
                                "r_frame_rate,time_base,start_time,nb_read_frames"),
