@@ -26,13 +26,14 @@ const std::string kFrames = " --size 160x120 --frames 1300-1360,1365-1404";
 // refers to it), and frame n at n/60 s in the stream's ticks of 1/rate s, to the nearest one.
 bool framesMatch(const std::string& path, double rate) {
     std::istringstream lines(videoProbe(path, "frame=key_frame,pts,pict_type"));
-    int n = 0; // line by line: std::regex recurses once a character, too deep for a long text
+    int n = 0; // line by line: std::regex recurses for each character, too deep for a long text
     for (std::string line; std::getline(lines, line); ++n) {
-        const std::string start =
-            (n % 30 == 0 ? "1," : "0,") + std::to_string(std::lround(n * rate / 60)) + ",";
-        const std::string types = n % 30 == 0 ? "I" : n % 30 == 29 ? "P" : "PB";
-        if (line.size() != start.size() + 1 || !line.starts_with(start) ||
-            types.find(line.back()) == std::string::npos) {
+        const std::string want = (n % 30 == 0 ? "1," : "0,") +
+                                 std::to_string(std::lround(n * rate / 60)) +
+                                 (n % 30 == 0    ? ",I"
+                                  : n % 30 == 29 ? ",P"
+                                                 : ",[PB]");
+        if (!std::regex_match(line, std::regex(want))) {
             return false;
         }
     }
