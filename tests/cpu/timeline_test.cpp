@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -25,11 +24,11 @@ const float kStartTimes[] = {scene1Time, scene2Time, scene3Time, scene4Time, sce
 const uint32_t kStartScramble = scrambleState;
 
 // A part of the state that a probe reads, as floats: a panel's x, y, width, height, z and colour;
-// a caption's scale, x, y and colour when it has text (its text goes to shownText); the three
-// captions' texts alone, joined by '|'; the camera's eye and target; a box's visible, centre and
-// rotations; an emitter's enabled, count, origin and drift; a field's visible, origin, brightness,
-// phase and, at column (24, 23) of fieldA or (5, 3) of the small fields, its height, weight and
-// shade; the nine on switches; the four fields' brightness.
+// a caption's scale, x, y and colour (its text goes to shownText), or the three captions' (their
+// texts joined by '|'); the camera's eye and target; a box's visible, centre and rotations; an
+// emitter's enabled, count, origin and drift; a field's visible, origin, brightness, phase and, at
+// column (24, 23) of fieldA or (5, 3) of the small fields, its height, weight and shade; the nine
+// on switches; the four fields' brightness.
 using Part = std::vector<float> (*)();
 std::string shownText;
 
@@ -39,13 +38,16 @@ std::vector<float> panel(const ColorPanel& p) {
 const char* textOf(uint32_t i) {
     return captions.items[i].text != nullptr ? captions.items[i].text : "";
 }
-// Nothing of a caption without text is seen: only its text is checked.
 std::vector<float> slot(uint32_t i) {
     const Caption& c = captions.items[i];
     shownText = textOf(i);
-    return shownText.empty()
-               ? std::vector<float>{}
-               : std::vector{c.scale, c.x, c.y, c.color.r, c.color.g, c.color.b, c.color.a};
+    return {c.scale, c.x, c.y, c.color.r, c.color.g, c.color.b, c.color.a};
+}
+// The three captions as a set-up empties them, each written whole at x 5 with its scale and y,
+// white at alpha 0.667; from scene 3 on the third is then made opaque black.
+std::vector<float> emptied(float s1, float y1, float s2, float y2, float s3, float y3, bool black) {
+    const float c = black ? 0.0f : 1.0f, a = black ? 1.0f : 0.667f;
+    return {s1, 5, y1, 1, 1, 1, 0.667f, s2, 5, y2, 1, 1, 1, 0.667f, s3, 5, y3, c, c, c, a};
 }
 std::vector<float> box(const TexturedCube& b) {
     return {float(b.visible), b.x, b.y, b.z, b.rotX, b.rotY, b.rotZ};
@@ -66,9 +68,12 @@ const Part PanelB = [] { return panel(colorPanelB); };
 const Part Slot1 = [] { return slot(0); };
 const Part Slot2 = [] { return slot(1); };
 const Part Slot3 = [] { return slot(2); };
-const Part Texts = [] {
+const Part Slots = [] {
+    std::vector<float> all = slot(0), two = slot(1), three = slot(2);
+    all.insert(all.end(), two.begin(), two.end());
+    all.insert(all.end(), three.begin(), three.end());
     shownText = std::string(textOf(0)) + "|" + textOf(1) + "|" + textOf(2);
-    return std::vector<float>{};
+    return all;
 };
 const Part BoxA = [] { return box(boxA); };
 const Part BoxB = [] { return box(boxB); };
@@ -126,6 +131,7 @@ void play(int32_t n, uint32_t width, uint32_t height, const std::vector<Probe>& 
     ASSERT_TRUE(enterScene(n, width, height)) << "scene " << n << " never starts";
     int update = 0;
     for (const Probe& p : probes) {
+        ASSERT_LE(update, p.update) << "the probes go in update order";
         for (; update < p.update; ++update) {
             demoUpdateScene();
         }
@@ -165,10 +171,13 @@ TEST(Timeline, EveryHandOverFallsOnItsFrameInTwoLoops) {
 TEST(Scenes, PlayByTheirRules) {
     // Scene 1: the bars grow, carry the remarks, fade and collapse.
     play(1, 800, 600,
-         {{0, Texts, {}, "||"},
+         {{0, Slots, emptied(1.5f, 180, 1.5f, 210, 1.5f, 402, false), "||"},
           {0, Switches, {0, 0, 0, 0, 0, 0, 0, 0, 0}},
+          // Until bar A is complete its two remarks stay empty, and so does bar B's.
+          {30, Slots, emptied(1.5f, 180, 1.5f, 180, 1.5f, 402, false), "||"},
           {60, PanelA, {1, 180, 800.9997f, 6, -5, 1, 1, 1, 1}},
           {91, Slot1, {1, 104.842f, 189, 0, 0, 0, 0.01333275f}, kLine1},
+          {200, Slot3, {1.5f, 5, 402, 1, 1, 1, 0.667f}, ""},
           {235, PanelB, {1, 399.6f, 806.6669f, 13, -5, 1, 1, 1, 1}},
           {330, Slot1, {1, 104.842f, 189, 0, 0, 0, 0.5999867f}, kLine1},
           {398, PanelB, {21, 519.6f, 786.6669f, 1.000007f, -5, 1, 1, 1, 1}}});
@@ -180,11 +189,12 @@ TEST(Scenes, PlayByTheirRules) {
     // Scene 2: the cubes close in under the title and the fountain runs.
     play(2, 800, 600,
          {{0, PanelB, {0, 0, 0, 0, 0, 1, 1, 1, 1}},
-          {0, Texts, {}, "||"},
+          {0, Slots, emptied(1.25f, 180, 1.5f, 180, 1.5f, 402, false), "||"},
           {0, BoxA, {1, -22, 0, 0, 0, 0, 0}},
           {0, BoxB, {1, 22, 0, 0, 0, 0, 0}},
           {0, Switches, {1, 1, 0, 0, 0, 0, 0, 0, 0}},
           {1, Camera, {10, 0, 0, 0, 0, 0}},
+          {1, Slot1, {1.25f, 5, 480, 1, 1, 1, 0.667f}, ""}, // the title waits for the panel
           {61, PanelA, {1, 655, 800, 120, -5, 1, 1, 1, 0.85f}},
           {102, Slot1, {1.25f, 66.36441f, 476, 0, 0, 0, 0.6999991f}, kCubes},
           // Half-way in: the cubes close in at a steady rate until 5.
@@ -199,7 +209,7 @@ TEST(Scenes, PlayByTheirRules) {
     play(2, 800, 4800, {{300, PanelA, {1, 4380, 800, 960, -5, 1, 1, 1, 0.85f}}});
     // Scene 3: the field rolls under the orbit with three fountains.
     play(3, 800, 600,
-         {{0, Texts, {}, "||"},
+         {{0, Slots, emptied(1.25f, 180, 1.5f, 180, 1, 402, true), "||"},
           {0, Camera, {11, 5, 0, 0, 12, 0}},
           {0, Switches, {0, 0, 1, 0, 0, 0, 1, 1, 1}},
           {1, FieldA, {1, 0, -1.5f, 0, 0.77f, 0.01666667f, 0.1284755f, 0.14286f, 0.107145f}},
@@ -216,7 +226,7 @@ TEST(Scenes, PlayByTheirRules) {
     play(3, 1024, 601, {{151, Slot1, {1.25f, 1040.667f, 33.61594f, 0, 0, 0, 1}, kBillion}});
     // Scene 4: the camera spirals in and the field fades.
     play(4, 800, 600,
-         {{0, Texts, {}, "||"},
+         {{0, Slots, emptied(1.25f, 180, 1.5f, 180, 1, 402, true), "||"},
           {0, Switches, {0, 0, 1, 0, 0, 0, 0, 0, 0}},
           {0, EmitterA, {0, 0, -1.06314f, 2.5f, -3.334626f, 0, -1.5f, 0}},
           {126, FieldA, {1, 0, -1.5f, 0, 0.77f, 2.099999f, 1.624958f, 0.14286f, 0.107145f}},
@@ -227,7 +237,7 @@ TEST(Scenes, PlayByTheirRules) {
           {481, Camera, {3.465606f, 4.91642f, -0.9928227f, 0, 0, 0}}});
     // Scene 5: the credits settle on the panel and the room fades.
     play(5, 800, 600,
-         {{0, Texts, {}, "||"},
+         {{0, Slots, emptied(1.25f, 180, 1.5f, 180, 1, 402, true), "||"},
           {0, Switches, {0, 0, 0, 1, 1, 1, 0, 0, 0}},
           {0, Brightness, {-0.000021149f, 0, 0, 0}},
           {1, Camera, {-6, 4, -4, 6, 0, 6}},
