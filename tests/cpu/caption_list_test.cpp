@@ -55,15 +55,18 @@ TEST_F(CaptionListTest, EveryVertexOfAShortTextAndTheSmoothing) {
 }
 
 // At most 256 glyphs a frame across the captions: glyph 256 is the 56th of the second caption and
-// the third caption gets nothing. A control character is a zero-size quad at the pen on the
-// baseline: four vertices spent, no advance. 127 and the bytes that read as negative have no row:
-// nothing drawn, spent or measured.
+// the third caption gets nothing. The list holds 10 captions: an eleventh is refused. A control
+// character is a zero-size quad at the pen on the baseline: four vertices spent, no advance. 127
+// and the bytes that read as negative have no row: nothing drawn, spent or measured.
 TEST_F(CaptionListTest, TheGlyphBudgetAndCharactersWithoutGlyphs) {
     const std::string a(200, 'A'), b(100, 'B');
     captionAdd(list, Caption{a.c_str(), 1.0f, {1, 0, 0, 1}, 0, 0});
     captionAdd(list, Caption{b.c_str(), 1.0f, {0, 1, 0, 1}, 10, 50});
     ASSERT_EQ(add("C", 1.0f, 0, 300), MAX_TEXT_VERTICES);
     EXPECT_NEAR(list.positions[(MAX_TEXT_VERTICES - 4) * 3], 10 + 55 * 19.688f - 1.5f, 1e-2f);
+    for (uint32_t k = 3; k <= 10; ++k) {
+        EXPECT_EQ(captionAdd(list, Caption{}), k < 10 ? k : kCaptionNone) << k;
+    }
     const std::pair<const char*, int> cases[] = {{"\tA", 8},           {"\001A", 8}, {"\177A", 4},
                                                  {"\377\200A\303", 4}, {nullptr, 0}, {"", 0}};
     for (const auto& [text, vertices] : cases) {

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
-#include <utility>
 #include <vector>
 
 #include "drawables/particle_emitter.h"

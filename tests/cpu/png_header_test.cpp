@@ -37,11 +37,8 @@ TEST(PngHeader, SizeOfAPngAndWhyOtherBytesAreNotOne) {
         const char* failure; // "" when the size is read
     } cases[] = {
         {"one pixel", header(1, 1), 1, 1, ""},
-        {"wide", header(8192, 3), 8192, 3, ""},
-        {"tall", header(5, 8192), 5, 8192, ""},
         {"the largest side", header(0x7FFFFFFF, 0x7FFFFFFF), 0x7FFFFFFF, 0x7FFFFFFF, ""},
         {"bytes after the header", header(640, 480, 33), 640, 480, ""},
-        {"text", Bytes(24, 'a'), 0, 0, "not a PNG file"},
         {"one letter off the signature", flipped, 0, 0, "not a PNG file"},
         {"nothing", {}, 0, 0, "not a PNG file"},
         {"half a signature", header(1, 1, 4), 0, 0, "not a PNG file"},
