@@ -29,10 +29,7 @@ TEST(FramePacer, UpdatesOwedForTheRealTimeOnEveryDisplay) {
         int32_t most;              // largest run in one frame
     } displays[] = {
         // A 60 Hz display whose timestamps wander by up to 0.6 ms: one update each frame.
-        {"60 Hz, jitter",
-         {0, 0.0172, 0.0330, 0.0506, 0.0664, 0.0839, 0.0994},
-         {1, 1, 1, 1, 1, 1, 1},
-         1},
+        {"60 Hz, jitter", {0, 0.0172, 0.0330, 0.0506, 0.0664, 0.0839}, {1, 1, 1, 1, 1, 1}, 1},
         // 144 Hz: owed 5/12, 10/12, 3/12, 8/12, 1/12 of an update after the first frame.
         {"144 Hz", every(1.0 / 144, 6), {1, 0, 1, 0, 1, 0}, 1},
         {"144 Hz for a second", every(1.0 / 144, 145), {}, 1},
